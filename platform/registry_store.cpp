@@ -1,0 +1,369 @@
+#include "platform/registry_store.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace qm {
+
+namespace {
+
+// 'QMRG': marks a database as ours, so a foreign SQLite file is never written into.
+constexpr int kApplicationId = 0x514D5247;
+
+const char* rootTag(RegRoot root) { return root == RegRoot::LocalMachine ? "hklm" : "hkcu"; }
+
+std::vector<std::string> splitKey(std::string_view key)
+{
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= key.size()) {
+        size_t j = key.find('\\', i);
+        if (j == std::string_view::npos)
+            j = key.size();
+        if (j > i)
+            parts.emplace_back(key.substr(i, j - i));
+        i = j + 1;
+    }
+    return parts;
+}
+
+std::string lowerPath(RegRoot root, const std::vector<std::string>& parts, size_t count)
+{
+    std::string p = rootTag(root);
+    for (size_t i = 0; i < count; ++i) {
+        p += '\\';
+        p += RegFold(parts[i]);
+    }
+    return p;
+}
+
+std::string lowerPath(RegRoot root, std::string_view key)
+{
+    auto parts = splitKey(key);
+    return lowerPath(root, parts, parts.size());
+}
+
+// A prepared statement that finalizes itself.
+class Stmt {
+public:
+    Stmt(sqlite3* db, const char* sql)
+    {
+        if (db && sqlite3_prepare_v2(db, sql, -1, &m_s, nullptr) != SQLITE_OK)
+            m_s = nullptr;
+    }
+    ~Stmt() { sqlite3_finalize(m_s); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    explicit operator bool() const { return m_s != nullptr; }
+    Stmt& text(int i, std::string_view v)
+    {
+        sqlite3_bind_text(m_s, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Stmt& blob(int i, std::string_view v)
+    {
+        sqlite3_bind_blob(m_s, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Stmt& integer(int i, int64_t v)
+    {
+        sqlite3_bind_int64(m_s, i, v);
+        return *this;
+    }
+    int step() { return m_s ? sqlite3_step(m_s) : SQLITE_ERROR; }
+    std::string col(int i) const
+    {
+        const void* p = sqlite3_column_blob(m_s, i);
+        int n = sqlite3_column_bytes(m_s, i);
+        return p ? std::string(static_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
+    }
+    int64_t colInt(int i) const { return sqlite3_column_int64(m_s, i); }
+
+private:
+    sqlite3_stmt* m_s = nullptr;
+};
+
+bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+} // namespace
+
+std::string RegFold(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+const char* RegRootName(RegRoot root)
+{
+    return root == RegRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+std::optional<RegRoot> ParseRegRoot(std::string_view name)
+{
+    const std::string n = RegFold(name);
+    if (n == "hkey_local_machine" || n == "hklm")
+        return RegRoot::LocalMachine;
+    if (n == "hkey_current_user" || n == "hkcu")
+        return RegRoot::CurrentUser;
+    return std::nullopt;
+}
+
+std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view fullPath)
+{
+    const size_t slash = fullPath.find('\\');
+    auto root = ParseRegRoot(fullPath.substr(0, slash));
+    if (!root)
+        return std::nullopt;
+    std::string rest = slash == std::string_view::npos ? std::string() : std::string(fullPath.substr(slash + 1));
+    return std::make_pair(*root, rest);
+}
+
+std::string RegistryStore::defaultPath()
+{
+    if (const char* p = std::getenv("QM_REGISTRY_DB"); p && *p)
+        return p;
+    std::string data;
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x)
+        data = x;
+    else if (const char* h = std::getenv("HOME"); h && *h)
+        data = std::string(h) + "/.local/share";
+    else
+        data = ".";
+    return data + "/quorvel-manager/registry.sqlite";
+}
+
+RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(path)), m_mode(mode)
+{
+    std::error_code ec;
+    const bool existed = std::filesystem::exists(m_path, ec);
+    if (mode == Mode::ReadOnly && !existed) {
+        m_error = "no registry database at " + m_path;
+        return;
+    }
+    if (mode == Mode::ReadWrite && !existed) {
+        const auto parent = std::filesystem::path(m_path).parent_path();
+        if (!parent.empty())
+            std::filesystem::create_directories(parent, ec);
+    }
+    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                             : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    if (sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        fail("open");
+        return;
+    }
+    sqlite3_busy_timeout(m_db, 15000);
+    sqlite3_extended_result_codes(m_db, 1);
+
+    // Decide whether this is ours, an empty new file, or something else.
+    int appId = -1;
+    int tables = -1;
+    {
+        Stmt s(m_db, "PRAGMA application_id");
+        if (s && s.step() == SQLITE_ROW)
+            appId = static_cast<int>(s.colInt(0));
+    }
+    {
+        Stmt s(m_db, "SELECT count(*) FROM sqlite_master");
+        if (s && s.step() == SQLITE_ROW)
+            tables = static_cast<int>(s.colInt(0));
+    }
+    if (appId < 0 || tables < 0) {
+        fail("not a readable database");
+        return;
+    }
+    if (appId == kApplicationId)
+        return;
+    if (appId != 0 || tables != 0) {
+        m_error = m_path + " is not a registry database";
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return;
+    }
+    if (mode == Mode::ReadOnly)
+        return; // an empty file: every read reports "missing"
+    // A fresh database: WAL lets readers and one writer of several processes work at once.
+    const bool made = exec(m_db, "PRAGMA journal_mode=WAL") &&
+                      exec(m_db, "BEGIN IMMEDIATE") &&
+                      exec(m_db, "CREATE TABLE IF NOT EXISTS keys(path_l TEXT PRIMARY KEY, "
+                                 "parent_l TEXT NOT NULL, name TEXT NOT NULL) WITHOUT ROWID") &&
+                      exec(m_db, "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent_l)") &&
+                      exec(m_db, "CREATE TABLE IF NOT EXISTS vals(key_l TEXT NOT NULL, "
+                                 "name_l TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL, "
+                                 "data BLOB NOT NULL, PRIMARY KEY(key_l, name_l)) WITHOUT ROWID") &&
+                      exec(m_db, "PRAGMA application_id=1364021831") && exec(m_db, "COMMIT");
+    static_assert(kApplicationId == 1364021831);
+    if (!made) {
+        exec(m_db, "ROLLBACK");
+        fail("create schema");
+    }
+}
+
+RegistryStore::~RegistryStore()
+{
+    if (m_db)
+        sqlite3_close(m_db);
+}
+
+bool RegistryStore::fail(const char* what)
+{
+    m_error = std::string(what) + ": " + (m_db ? sqlite3_errmsg(m_db) : "no database");
+    if (m_db && m_depth == 0) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+    return false;
+}
+
+bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
+{
+    auto parts = splitKey(key);
+    if (parts.empty())
+        return ok();
+    Stmt s(m_db, "SELECT 1 FROM keys WHERE path_l=?");
+    return s && s.text(1, lowerPath(root, parts, parts.size())).step() == SQLITE_ROW;
+}
+
+std::optional<RegValue> RegistryStore::value(RegRoot root, std::string_view key,
+                                             std::string_view name) const
+{
+    Stmt s(m_db, "SELECT name, type, data FROM vals WHERE key_l=? AND name_l=?");
+    if (!s || s.text(1, lowerPath(root, key)).text(2, RegFold(name)).step() != SQLITE_ROW)
+        return std::nullopt;
+    return RegValue{s.col(0), static_cast<uint32_t>(s.colInt(1)), s.col(2)};
+}
+
+std::vector<std::string> RegistryStore::subKeys(RegRoot root, std::string_view key) const
+{
+    std::vector<std::string> out;
+    Stmt s(m_db, "SELECT name FROM keys WHERE parent_l=? ORDER BY path_l");
+    if (!s)
+        return out;
+    s.text(1, lowerPath(root, key));
+    while (s.step() == SQLITE_ROW)
+        out.push_back(s.col(0));
+    return out;
+}
+
+std::vector<RegValue> RegistryStore::values(RegRoot root, std::string_view key) const
+{
+    std::vector<RegValue> out;
+    Stmt s(m_db, "SELECT name, type, data FROM vals WHERE key_l=? ORDER BY name_l");
+    if (!s)
+        return out;
+    s.text(1, lowerPath(root, key));
+    while (s.step() == SQLITE_ROW)
+        out.push_back(RegValue{s.col(0), static_cast<uint32_t>(s.colInt(1)), s.col(2)});
+    return out;
+}
+
+bool RegistryStore::begin()
+{
+    if (!m_db || m_mode == Mode::ReadOnly) {
+        m_error = "the registry database is not writable";
+        return false;
+    }
+    if (m_depth == 0) {
+        if (!exec(m_db, "BEGIN IMMEDIATE")) {
+            m_error = std::string("begin: ") + sqlite3_errmsg(m_db);
+            return false;
+        }
+        m_batchFailed = false;
+    }
+    ++m_depth;
+    return true;
+}
+
+bool RegistryStore::finish(bool commit)
+{
+    if (!commit)
+        m_batchFailed = true;
+    if (--m_depth > 0)
+        return commit;
+    if (!m_batchFailed && exec(m_db, "COMMIT"))
+        return true;
+    if (!m_batchFailed)
+        m_error = std::string("commit: ") + sqlite3_errmsg(m_db);
+    exec(m_db, "ROLLBACK");
+    return false;
+}
+
+bool RegistryStore::createKey(RegRoot root, std::string_view key)
+{
+    auto parts = splitKey(key);
+    if (!begin())
+        return false;
+    // The root always exists; every level below it is created as needed.
+    bool good = true;
+    for (size_t i = 0; good && i < parts.size(); ++i) {
+        Stmt ins(m_db, "INSERT OR IGNORE INTO keys(path_l, parent_l, name) VALUES(?,?,?)");
+        ins.text(1, lowerPath(root, parts, i + 1)).text(2, lowerPath(root, parts, i)).text(3, parts[i]);
+        good = ins.step() == SQLITE_DONE;
+    }
+    if (!good)
+        m_error = std::string("create key: ") + sqlite3_errmsg(m_db);
+    return finish(good);
+}
+
+bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_view name,
+                             uint32_t type, std::string_view data)
+{
+    if (!begin())
+        return false;
+    bool good = createKey(root, key);
+    if (good) {
+        // The name keeps the case it was first written with, as the registry does.
+        Stmt s(m_db, "INSERT INTO vals(key_l, name_l, name, type, data) VALUES(?,?,?,?,?) "
+                     "ON CONFLICT(key_l, name_l) DO UPDATE SET type=excluded.type, data=excluded.data");
+        s.text(1, lowerPath(root, key)).text(2, RegFold(name)).text(3, name).integer(4, type).blob(5, data);
+        good = s.step() == SQLITE_DONE;
+        if (!good)
+            m_error = std::string("set value: ") + sqlite3_errmsg(m_db);
+    }
+    return finish(good);
+}
+
+bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_view name)
+{
+    if (!begin())
+        return false;
+    Stmt s(m_db, "DELETE FROM vals WHERE key_l=? AND name_l=?");
+    const bool good = s.text(1, lowerPath(root, key)).text(2, RegFold(name)).step() == SQLITE_DONE;
+    return finish(good);
+}
+
+bool RegistryStore::deleteKey(RegRoot root, std::string_view key)
+{
+    auto parts = splitKey(key);
+    if (parts.empty()) {
+        m_error = "a root cannot be deleted";
+        return false;
+    }
+    if (!begin())
+        return false;
+    const std::string p = lowerPath(root, parts, parts.size());
+    // Everything below p sorts between "p\" and "p]" (']' follows '\').
+    const std::string lo = p + "\\", hi = p + "]";
+    Stmt k(m_db, "DELETE FROM keys WHERE path_l=? OR (path_l>=? AND path_l<?)");
+    bool good = k.text(1, p).text(2, lo).text(3, hi).step() == SQLITE_DONE;
+    if (good) {
+        Stmt v(m_db, "DELETE FROM vals WHERE key_l=? OR (key_l>=? AND key_l<?)");
+        good = v.text(1, p).text(2, lo).text(3, hi).step() == SQLITE_DONE;
+    }
+    return finish(good);
+}
+
+bool RegistryStore::transact(const std::function<bool()>& body)
+{
+    if (!begin())
+        return false;
+    bool good = body();
+    return finish(good);
+}
+
+} // namespace qm
