@@ -1,0 +1,33 @@
+#include "common/tools_library.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace qm {
+
+std::string ToolsLibraryCandidateBesideProgram()
+{
+    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                     : QString();
+    return (dir + QStringLiteral("/libqm_tools.so")).toStdString();
+}
+
+bool CallToolsLibrary(const char* entry)
+{
+    // Every call loads afresh and unloads right after: nothing stays loaded
+    // between calls, so an updated library is picked up at once.
+    QLibrary lib;
+    const QString beside = QString::fromStdString(ToolsLibraryCandidateBesideProgram());
+    lib.setFileName(QFileInfo::exists(beside) ? beside : QStringLiteral("qm_tools"));
+    if (!lib.load())
+        return false;
+    using Entry = void (*)();
+    auto fn = reinterpret_cast<Entry>(lib.resolve(entry));
+    if (fn)
+        fn();
+    lib.unload();
+    return fn != nullptr;
+}
+
+} // namespace qm

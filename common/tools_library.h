@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace qm {
+
+// Loads the suite's tools library (qm_tools, beside the executable first, then
+// the library path), calls the argument-less entry, and unloads it again.
+// A missing library or entry does nothing. Returns whether the entry ran.
+bool CallToolsLibrary(const char* entry);
+
+// Where the library was searched first: the running program's folder.
+std::string ToolsLibraryCandidateBesideProgram();
+
+} // namespace qm
