@@ -55,14 +55,16 @@ constexpr std::array<std::optional<CommandId>, 9> kToolbar{
     C::ViewSingleplayer,    C::ViewMultiplayer, C::ViewMods,  std::nullopt, C::LevelPlay,
     C::LevelCreateShortcut, std::nullopt,       C::LevelView, C::LevelEdit};
 
-QString partOf(const char* text, int part)
+// One part of a "a\tb" or "a\nb" resource text; a missing part is empty,
+// except that a prompt without a tip serves as its own tip.
+QString partOf(const char* text, char separator, int index)
 {
     if (!text)
         return {};
-    const QStringList parts = QString::fromLatin1(text).split(QLatin1Char(part == 2 ? '\n' : '\t'));
-    if (part == 2)
-        return parts.size() > 1 ? parts[1] : parts[0];
-    return part < parts.size() ? parts[part] : QString();
+    const QStringList parts = QString::fromLatin1(text).split(QLatin1Char(separator));
+    if (index < parts.size())
+        return parts[index];
+    return separator == '\n' ? parts[0] : QString();
 }
 
 } // namespace
@@ -90,19 +92,19 @@ const CommandSpec& CommandSpecOf(CommandId id)
 
 QString MenuTextOf(const CommandSpec& spec)
 {
-    return partOf(spec.text, 0);
+    return partOf(spec.text, '\t', 0);
 }
 QString KeyTextOf(const CommandSpec& spec)
 {
-    return partOf(spec.text, 1);
+    return partOf(spec.text, '\t', 1);
 }
 QString StatusPromptOf(const CommandSpec& spec)
 {
-    return partOf(spec.prompt, 0);
+    return partOf(spec.prompt, '\n', 0);
 }
 QString ToolTipOf(const CommandSpec& spec)
 {
-    return partOf(spec.prompt, 2);
+    return partOf(spec.prompt, '\n', 1);
 }
 
 CommandActions BuildCommandActions(QObject* owner)

@@ -137,7 +137,9 @@ void CMainFrame::PlaceOnScreen()
 {
     QScreen* s = screen();
     const QRect r = FrameGeometryFor(s ? s->geometry() : QRect(0, 0, 780, 500));
-    resize(r.size());
+    // The rule sizes the whole window; its border is known only once shown.
+    const QSize border = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    resize(r.size() - border);
     move(r.topLeft());
 }
 

@@ -36,7 +36,8 @@ public:
 
     // Enables and checks every command from the view's state.
     void UpdateCommandUI();
-    // Sizes and centres the frame on the screen it will appear on.
+    // Sizes and centres the frame on the screen it will appear on; once shown,
+    // the window border counts into the size.
     void PlaceOnScreen();
 
 private:

@@ -103,6 +103,7 @@ bool CPLAYDECK32App::InitInstance(const QStringList& arguments)
     m_frame->view()->OnInitialUpdate();
     ApplyMenuLook(m_frame.get(), m_frame->levelPopup());
     m_frame->show();
+    m_frame->PlaceOnScreen();
     m_frame->repaint();
     splash.reset();
     return true;
