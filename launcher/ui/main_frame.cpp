@@ -2,11 +2,14 @@
 
 #include "common/tools_library.h"
 #include "launcher/game_locator.h"
+#include "launcher/ui/dialog_units.h"
 #include "launcher/ui/pictures.h"
 #include "launcher/ui/playdeck32_view.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -42,6 +45,11 @@ CMainFrame::CMainFrame(QWidget* parent)
     m_toolBar->setIconSize(QSize(kToolbarPictureSize, kToolbarPictureSize));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    // The labels use the small dialog font, as the old toolbar did, so all
+    // seven buttons fit the 780-pixel frame.
+    m_toolBar->setFont(DialogFont());
+    m_toolBar->setContentsMargins(0, 0, 0, 0);
+    m_toolBar->layout()->setSpacing(0);
     BuildToolBar(m_toolBar, m_actions);
     sizeToolBarButtons();
 
@@ -56,20 +64,19 @@ CMainFrame::CMainFrame(QWidget* parent)
 
 void CMainFrame::sizeToolBarButtons()
 {
-    // One common button size: the widest label by the tallest, never below
-    // 29 x 28, as the toolbar's own sizing rule gives.
-    QSize common(29, 28);
-    std::vector<QToolButton*> buttons;
+    // Each button is its picture plus its label and a small margin, as the old
+    // toolbar measured them (the style's own hint pads far more); all share
+    // one height, never below 29 x 28.
+    const QFontMetrics fm(m_toolBar->font());
+    const int height = std::max(28, std::max(kToolbarPictureSize, fm.height()) + 8);
     for (QAction* a : m_toolBar->actions()) {
         if (a->isSeparator())
             continue;
         if (auto* b = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(a))) {
-            buttons.push_back(b);
-            common = common.expandedTo(b->sizeHint());
+            const int width = kToolbarPictureSize + fm.horizontalAdvance(a->iconText()) + 10;
+            b->setFixedSize(std::max(29, width), height);
         }
     }
-    for (QToolButton* b : buttons)
-        b->setFixedSize(common);
 }
 
 void CMainFrame::buildStatusBar()
