@@ -80,10 +80,10 @@ std::optional<std::string> FindOnPath(const std::string& name)
     std::string_view rest(path);
     while (true) {
         const size_t colon = rest.find(':');
-        std::string dir(rest.substr(0, colon));
-        if (dir.empty())
-            dir = ".";
-        const std::string candidate = dir + "/" + name;
+        const std::string_view dir = rest.substr(0, colon);
+        // An empty PATH entry means the current folder.
+        const std::string candidate =
+            (dir.empty() ? std::string(".") : std::string(dir)) + "/" + name;
         struct stat st {};
         if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0)
