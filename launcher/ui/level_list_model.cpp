@@ -10,18 +10,10 @@ void LevelListModel::setColumns(std::span<const ColumnSpec> columns)
     endResetModel();
 }
 
-void LevelListModel::setRows(const std::vector<CatalogueRow>& rows)
+void LevelListModel::setRows(std::vector<CatalogueRow> rows)
 {
     beginResetModel();
-    m_rows.clear();
-    m_rows.reserve(rows.size());
-    for (const CatalogueRow& row : rows) {
-        QStringList cells;
-        cells.reserve(static_cast<qsizetype>(row.size()));
-        for (const std::string& cell : row)
-            cells.append(QString::fromLocal8Bit(cell.data(), static_cast<qsizetype>(cell.size())));
-        m_rows.push_back(std::move(cells));
-    }
+    m_rows = std::move(rows);
     endResetModel();
 }
 
@@ -37,12 +29,21 @@ int LevelListModel::columnWidth(int column) const
     return column >= 0 && column < static_cast<int>(m_columns.size()) ? m_columns[column].width : 0;
 }
 
+const std::string& LevelListModel::bytes(int row, int column) const
+{
+    static const std::string empty;
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return empty;
+    const CatalogueRow& cells = m_rows[static_cast<size_t>(row)];
+    return column >= 0 && column < static_cast<int>(cells.size())
+               ? cells[static_cast<size_t>(column)]
+               : empty;
+}
+
 QString LevelListModel::text(int row, int column) const
 {
-    if (row < 0 || row >= static_cast<int>(m_rows.size()))
-        return {};
-    const QStringList& cells = m_rows[static_cast<size_t>(row)];
-    return column >= 0 && column < cells.size() ? cells[column] : QString();
+    const std::string& cell = bytes(row, column);
+    return QString::fromLocal8Bit(cell.data(), static_cast<qsizetype>(cell.size()));
 }
 
 int LevelListModel::rowCount(const QModelIndex& parent) const

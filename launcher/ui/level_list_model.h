@@ -3,13 +3,13 @@
 #include "launcher/catalogue.h"
 
 #include <QAbstractTableModel>
-#include <QStringList>
 #include <vector>
 
 namespace playdeck {
 
-// The rows of the main list: text only, as the catalogue gives them. Filled in
-// one reset so a large folder costs one conversion per cell and nothing more.
+// The rows of the main list: text only, kept as the catalogue's bytes. The
+// commands read those bytes back (a file name that is not valid in the
+// locale's encoding still names its file); only what is painted is converted.
 class LevelListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -17,12 +17,13 @@ public:
 
     // Replaces columns and rows; rows keep their order.
     void setColumns(std::span<const ColumnSpec> columns);
-    void setRows(const std::vector<CatalogueRow>& rows);
+    void setRows(std::vector<CatalogueRow> rows);
     void clearRows();
 
     int columnWidth(int column) const;
     // "" for a column the row does not fill or a row that does not exist.
     QString text(int row, int column) const;
+    const std::string& bytes(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,7 +34,7 @@ public:
 
 private:
     std::vector<ColumnSpec> m_columns;
-    std::vector<QStringList> m_rows;
+    std::vector<CatalogueRow> m_rows;
 };
 
 } // namespace playdeck

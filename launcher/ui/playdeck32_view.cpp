@@ -45,9 +45,9 @@ void CPLAYDECK32View::SetupColumns()
         setColumnWidth(c, columns[static_cast<size_t>(c)].width);
 }
 
-void CPLAYDECK32View::fill(const std::vector<CatalogueRow>& rows)
+void CPLAYDECK32View::fill(std::vector<CatalogueRow> rows)
 {
-    m_model->setRows(rows);
+    m_model->setRows(std::move(rows));
     emit listRebuilt();
     emit commandStateChanged();
 }
@@ -106,7 +106,7 @@ int CPLAYDECK32View::GetSingleSelection() const
 
 std::string CPLAYDECK32View::GetItemText(int row, int column) const
 {
-    return m_model->text(row, column).toLocal8Bit().toStdString();
+    return m_model->bytes(row, column);
 }
 
 bool CPLAYDECK32View::LaunchSelected()

@@ -29,6 +29,7 @@ public:
 
     // The selected row when exactly one is selected, else -1.
     int GetSingleSelection() const;
+    // The cell's bytes as the scan read them.
     std::string GetItemText(int row, int column) const;
 
     // Starts the game for the selected row; true when a start was attempted.
@@ -55,7 +56,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void fill(const std::vector<CatalogueRow>& rows);
+    void fill(std::vector<CatalogueRow> rows);
 
     LevelListModel* m_model;
     QMenu* m_popup = nullptr;

@@ -1,3 +1,4 @@
+#include "demo/demo_game/packfile_builder.h"
 #include "launcher_fixture.h"
 #include "platform/process_start.h"
 
@@ -114,6 +115,24 @@ TEST_F(LaunchTest, AutoCloseOnlyWhenExactlyOne)
     select({0});
     frame->action(CommandId::LevelPlay)->trigger();
     EXPECT_FALSE(frame->isVisible());
+}
+
+// File names are bytes: one that is not valid in the locale's encoding is shown
+// as best it can be, and the game still gets the name as it is on disk.
+TEST_F(LaunchTest, NamesReachTheGameByteForByte)
+{
+    const std::string name = "Caf\xE9 Noir";
+    qm::demo::WriteBytes(
+        game + "user_maps/single/" + name + ".vpp",
+        qm::demo::BuildVpp(
+            {{"caf\xE9 noir.rfl", qm::demo::BuildRfl("Caf\xE9", "Me", "2001"), {}}}));
+    ASSERT_NE(start(), nullptr);
+    const int row = rowOf(QString::fromLocal8Bit(name.c_str()) + QStringLiteral(".vpp"));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(view->GetItemText(row, 0), name + ".vpp");
+    select({row});
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(args(0), (Args{"-level", "Caf\xE9", "Noir"}));
 }
 
 // The real process start: the stand-in game records how it was started.
