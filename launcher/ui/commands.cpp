@@ -115,7 +115,10 @@ CommandActions BuildCommandActions(QObject* owner)
         action->setObjectName(QStringLiteral("cmd%1").arg(static_cast<int>(spec.id)));
         action->setData(static_cast<int>(spec.id));
         const QString key = KeyTextOf(spec);
-        if (!key.isEmpty())
+        if (key == QLatin1String("Return"))
+            // The keypad's Enter is the same key to the old accelerator table.
+            action->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+        else if (!key.isEmpty())
             action->setShortcut(QKeySequence(key));
         if (spec.picture)
             action->setIcon(ToolbarPicture(spec.picture));

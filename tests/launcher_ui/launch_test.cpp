@@ -56,7 +56,9 @@ TEST_F(LaunchTest, ReturnDoubleClickAndToolbarStartTheGameWithTheLevel)
     QTest::mouseClick(frame->toolBar()->widgetForAction(frame->action(CommandId::LevelPlay)),
                       Qt::LeftButton);
     EXPECT_EQ(args(2), args(1));
-    EXPECT_EQ(recorder.requests().size(), 3u);
+    QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(args(3), args(1));
+    EXPECT_EQ(recorder.requests().size(), 4u);
     EXPECT_TRUE(frame->isVisible()); // "AutoClose" 0
 }
 
