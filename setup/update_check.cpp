@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 #ifndef QM_UPDATE_SERVER_URL
 #define QM_UPDATE_SERVER_URL "http://localhost"
@@ -33,7 +34,7 @@ bool DownloadToFile(const std::string& url, const std::string& localPath, SetupM
         return true;
     messages.message(kConnectFailedCaption, kConnectFailedText, SetupMessages::Buttons::Ok,
                      SetupMessages::Answer::Ok, SetupMessages::Icon::Warning);
-    std::remove(localPath.c_str());
+    ::unlink(localPath.c_str()); // a file only, never a folder of that name
     return false;
 }
 
