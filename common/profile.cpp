@@ -110,7 +110,8 @@ void ProfileFile::parse(const std::string& text)
 {
     // Lines before the first section header belong to a section without name.
     m_sections.push_back(Section{});
-    size_t pos = 0;
+    // A UTF-8 byte order mark (editors add one) is not part of the first line.
+    size_t pos = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)

@@ -182,7 +182,7 @@ SetupPageDecision CompareForSetupPage(const std::string& thisVersion,
                 installed.version + "\nThis version: V" + thisVersion +
                 "\n\nDo you still want to install the older version?",
             SetupMessages::Buttons::YesNo, SetupMessages::Answer::No,
-            SetupMessages::Icon::Question);
+            SetupMessages::Icon::None);
         if (a != SetupMessages::Answer::Yes)
             d.presentation = SetupPagePresentation::Cancelled;
         return d;

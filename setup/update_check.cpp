@@ -33,7 +33,7 @@ bool DownloadToFile(const std::string& url, const std::string& localPath, SetupM
     if (r.ok())
         return true;
     messages.message(kConnectFailedCaption, kConnectFailedText, SetupMessages::Buttons::Ok,
-                     SetupMessages::Answer::Ok, SetupMessages::Icon::Warning);
+                     SetupMessages::Answer::Ok, SetupMessages::Icon::None);
     ::unlink(localPath.c_str()); // a file only, never a folder of that name
     return false;
 }

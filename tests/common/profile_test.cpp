@@ -13,7 +13,7 @@ class ProfileTest : public qm::test::TempWorldTest {};
 
 TEST_F(ProfileTest, NamesWithoutCaseFirstMatchWinsValuesTrimmed)
 {
-    const std::string path = world.writeFile("a.ini", "; comment\r\n"
+    const std::string path = world.writeFile("a.ini", "\xEF\xBB\xBF; comment\r\n"
                                                       "  [ Module ]  \r\n"
                                                       "Name =  Level Launcher \t\r\n"
                                                       "NAME=second\r\n"
