@@ -80,6 +80,10 @@ HttpResult QtHttpClient::getToFile(const std::string& url, const std::string& lo
     totalTimer.start(m_limits.totalTimeoutMs);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    connectTimer.stop();
+    totalTimer.stop();
+    // The handlers above refer to this frame; nothing may reach them once it is left.
+    QObject::disconnect(reply, nullptr, nullptr, nullptr);
 
     if (abortedFor == HttpResult::Status::Ok && reply->bytesAvailable() > 0) {
         if (body.size() + reply->bytesAvailable() > m_limits.maxBodyBytes)

@@ -147,6 +147,12 @@ bool CopyFileAtomic(const std::string& source, const std::string& destination, s
     return true;
 }
 
+bool IsValidTargetFolder(const std::string& path)
+{
+    return path.size() > 1 && path[0] == '/' && path[1] != '/' &&
+           path.find_first_not_of('/') != std::string::npos;
+}
+
 bool IsContainedRelativePath(const std::string& entry)
 {
     if (!entry.empty() && entry.front() == '/')

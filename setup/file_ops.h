@@ -19,6 +19,10 @@ bool SourceFileSize(const std::string& path, int64_t* size);
 bool CopyFileAtomic(const std::string& source, const std::string& destination,
                     std::string* error = nullptr);
 
+// The stand-in for setup's drive-letter check: an absolute path that is not
+// the root itself and not a "//" network path.
+bool IsValidTargetFolder(const std::string& path);
+
 // A description file's relative entry that stays below its folder: not
 // absolute and without a ".." part.
 bool IsContainedRelativePath(const std::string& nativeEntry);

@@ -176,7 +176,7 @@ InstallResult InstallModule(const ModuleJob& jobIn, InstallRun& run, InstallProg
             return fail(InstallResult::InvalidDefinition,
                         "A text to be registered contains a line break:\n" + *text);
     }
-    if (job.installDir.empty() || job.installDir.front() != '/')
+    if (!IsValidTargetFolder(job.installDir))
         return fail(InstallResult::DirectoryFailed,
                     "Could not create directory\n" + job.installDir);
 

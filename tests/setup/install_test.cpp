@@ -229,6 +229,10 @@ TEST_F(InstallTest, SingleModuleResultsAndMessages)
     world.writeFile("src/missing.txt", "now here");
     EXPECT_EQ(InstallModule(j, r2, p2), InstallResult::DirectoryFailed);
     EXPECT_EQ(r2.errorText, "Could not create directory\n" + world.root() + "/blocker/sub");
+    // The root itself is no target.
+    j.installDir = "/";
+    EXPECT_EQ(InstallModule(j, r2, p2), InstallResult::DirectoryFailed);
+    EXPECT_EQ(r2.errorText, "Could not create directory\n/");
 
     // A sub-folder that is not listed under MkDirs makes the copy fail.
     const std::string src2 = writeModule(world, "src2",
@@ -364,6 +368,9 @@ TEST(FileOps, MakeDirectoryPathAndContainment)
     EXPECT_FALSE(IsContainedRelativePath("data/../../x"));
     EXPECT_FALSE(IsContainedRelativePath(".."));
     EXPECT_FALSE(IsContainedRelativePath("/etc"));
+    EXPECT_TRUE(IsValidTargetFolder("/opt/Tools"));
+    for (const char* bad : {"", "/", "///", "//server/share", "relative/dir", "~/x"})
+        EXPECT_FALSE(IsValidTargetFolder(bad)) << bad;
 }
 
 } // namespace
