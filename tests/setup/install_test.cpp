@@ -247,6 +247,21 @@ TEST_F(InstallTest, SingleModuleResultsAndMessages)
                                 "/t2/data/levels.txt");
 }
 
+TEST_F(InstallTest, ScriptFileThatCannotBeCreatedStopsBeforeShortcuts)
+{
+    const std::string src =
+        writeModule(world, "s", "[Module]\nDesc=S\n[Installation]\nEXEfile=x\n", {});
+    world.makeDir("st/_setup.reg"); // a folder where the script belongs
+    ModuleJob j = job(src, world.root() + "/st");
+    j.createDesktopShortcut = true;
+    EXPECT_EQ(InstallModule(j, run, progress), InstallResult::ScriptFailed);
+    EXPECT_EQ(run.errorText,
+              "Could not create temporary setup file\n" + world.root() + "/st/_setup.reg");
+    EXPECT_EQ(progress.statuses.back(), "Updating registry...");
+    EXPECT_TRUE(filesBelow(world.desktop()).empty());
+    EXPECT_EQ(ReadInstalledModuleRecord("S", 0).path, "");
+}
+
 TEST_F(InstallTest, ProgressWithoutFilesAndWithEmptyFiles)
 {
     const std::string none = writeModule(world, "none", "[Module]\nDesc=N\n[Files]\nNum=0\n", {});
