@@ -163,7 +163,8 @@ std::string ProfileFile::string(const std::string& section, const std::string& k
 int ProfileFile::integer(const std::string& section, const std::string& key, int def) const
 {
     const std::string* v = find(section, key);
-    return v ? ParseLeadingInt(*v) : def;
+    // An empty value reads like a missing one, as the platform's reader does.
+    return v && !v->empty() ? ParseLeadingInt(*v) : def;
 }
 
 std::string ProfileFile::text(const std::string& section, const std::string& key,

@@ -29,7 +29,7 @@ public:
                        const std::string& def) const;
     // GetPrivateProfileInt: the leading decimal number of the value (leading
     // blanks and one sign allowed; no digits give 0; out of range saturates),
-    // def when the key is missing.
+    // def when the key is missing or its value empty.
     int integer(const std::string& section, const std::string& key, int def = 0) const;
 
     // The suite's reading rule: a stored "$" reads as "" when def is "".

@@ -68,7 +68,7 @@ TEST_F(ProfileTest, IntegerIsLeadingDecimalNumber)
     EXPECT_EQ(f.integer("V", "e"), 0);
     EXPECT_EQ(f.integer("V", "f"), INT_MAX);
     EXPECT_EQ(f.integer("V", "g"), INT_MIN);
-    EXPECT_EQ(f.integer("V", "h", 3), 0);
+    EXPECT_EQ(f.integer("V", "h", 3), 3); // empty reads as missing
     EXPECT_EQ(f.integer("V", "i"), 0);
     EXPECT_EQ(f.integer("V", "missing"), 0);
 }
