@@ -2,22 +2,13 @@
 
 #include "common/profile.h"
 #include "platform/special_folders.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "setup/file_ops.h"
 
 namespace qmsetup {
 
 bool SetupFileExists(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
+    return SourceFileSize(path, nullptr);
 }
 
 LocateResult LocateDistribution(const std::string& programPath)
