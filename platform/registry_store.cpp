@@ -167,7 +167,9 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
         fail("open");
         return;
     }
-    sqlite3_busy_timeout(m_db, 15000);
+    // Generous: under heavy contention SQLite's retry is not fair, and a write that
+    // waits is better than one that fails.
+    sqlite3_busy_timeout(m_db, 60000);
     sqlite3_extended_result_codes(m_db, 1);
 
     // Decide whether this is ours, an empty new file, or something else.
