@@ -14,6 +14,10 @@
 #include <random>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace gridlens {
 
 namespace {
@@ -55,6 +59,9 @@ constexpr std::string_view kEmptyPage = "<html>\r\n"
                                         "<body background=white>\r\n"
                                         "</body>\r\n"
                                         "</html>\r\n";
+
+// The block copy of plain bytes may store this far past the line's end.
+constexpr size_t kCopyAhead = 16;
 
 // Positions inside a "$" line after it got its blue prefix and "</b></font>".
 constexpr size_t kKeyPos = 24;
@@ -236,20 +243,22 @@ private:
     // "/*" and "*/" noted so the block-comment rule needs no second scan.
     void consume(const unsigned char* p, size_t n)
     {
-        // An input byte grows to at most 4 line bytes ("&lt;"), so one
-        // reservation covers the whole block.
-        reserveLine(m_lineLength + 4 * n + 1);
+        // An input byte grows to at most 4 line bytes ("&lt;"), and the block
+        // copy below may store up to 16 bytes ahead, so one reservation covers
+        // the whole block.
+        reserveLine(m_lineLength + 4 * n + kCopyAhead + 1);
         const unsigned char* end = p + n;
         char* line = m_line.get();
         char* q = line + m_lineLength;
-        for (; p < end; ++p) {
-            const unsigned char c = *p;
-            const uint8_t cls = kByteClass[c];
-            if (cls == Plain) {
+        while (p < end) {
+            copyPlainRun(p, end, q);
+            if (p == end)
+                break;
+            const unsigned char c = *p++;
+            switch (kByteClass[c]) {
+            case Plain:
                 *q++ = static_cast<char>(c);
-                continue;
-            }
-            switch (cls) {
+                break;
             case Cr:
                 *q++ = '\r';
                 m_lineLength = static_cast<size_t>(q - line);
@@ -283,7 +292,45 @@ private:
         m_lineLength = static_cast<size_t>(q - line);
     }
 
-    int32_t lastAnchor() const { return m_anchors.count() - 1; }
+    // Copies bytes that need no attention 16 at a time and stops in front of
+    // the first one that does (or near the end of the block, where the
+    // byte-wise switch takes over).
+    static void copyPlainRun(const unsigned char*& p, const unsigned char* end, char*& q)
+    {
+#if defined(__SSE2__)
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        const __m128i less = _mm_set1_epi8('<');
+        const __m128i greater = _mm_set1_epi8('>');
+        const __m128i slash = _mm_set1_epi8('/');
+        const __m128i star = _mm_set1_epi8('*');
+        while (end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i hit = _mm_or_si128(
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, less), _mm_cmpeq_epi8(v, greater))),
+                _mm_or_si128(_mm_cmpeq_epi8(v, slash), _mm_cmpeq_epi8(v, star)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(q), v);
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+            if (mask != 0) {
+                const int plain = __builtin_ctz(mask);
+                p += plain;
+                q += plain;
+                return;
+            }
+            p += 16;
+            q += 16;
+        }
+#else
+        while (p < end && kByteClass[*p] == Plain)
+            *q++ = static_cast<char>(*p++);
+#endif
+    }
+
+    int32_t lastAnchor() const
+    {
+        return m_anchors.count() - 1;
+    }
 
     // Writes one escaped line (ending in its CR) with the line rules.
     void emitLine()
