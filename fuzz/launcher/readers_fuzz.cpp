@@ -7,14 +7,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// A folder of its own per process, so the file name (and with it the level
+// file looked for) is the same in every run and a saved input reproduces.
 std::string FuzzFile()
 {
     const char* shm = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return std::string(shm) + "/qm_fuzz_" + std::to_string(getpid()) + "_level.vpp";
+    const std::string dir = std::string(shm) + "/qm_fuzz_" + std::to_string(getpid());
+    mkdir(dir.c_str(), 0700);
+    return dir + "/level.vpp";
 }
 
 } // namespace
