@@ -1,37 +1,16 @@
 #include "tools/qm_tools/version_check.h"
 
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
-#include <QUrl>
-#include <climits>
+#include "common/profile.h"
+#include "platform/http_client.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
 
 namespace qmtools {
 
 namespace {
-
-constexpr qint64 kMaxReply = 1024 * 1024;
 constexpr int kDefaultTimeoutMs = 15000;
-
-int leadingInt(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        negative = text[i++] == QLatin1Char('-');
-    long long value = 0;
-    for (; i < text.size() && text[i].isDigit(); ++i) {
-        value = value * 10 + text[i].digitValue();
-        if (value > INT_MAX)
-            return negative ? INT_MIN : INT_MAX;
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-
 } // namespace
 
 QString UpdateServerBaseUrl()
@@ -57,33 +36,10 @@ QString DownloadPageUrl(const QString& base)
 
 RemoteVersion ParseVersionFile(const QByteArray& body)
 {
+    const qm::ProfileFile file = qm::ProfileFile::fromText(body.toStdString());
     RemoteVersion v;
-    bool seenSection = false, inSection = false, haveBuild = false, haveText = false;
-    for (QByteArray raw : body.split('\n')) {
-        const QString line = QString::fromLocal8Bit(raw).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            const qsizetype close = line.indexOf(QLatin1Char(']'));
-            const QString name = line.mid(1, close < 0 ? -1 : close - 1).trimmed();
-            // Only the first [Version] section counts.
-            inSection =
-                !seenSection && name.compare(QLatin1String("Version"), Qt::CaseInsensitive) == 0;
-            seenSection = seenSection || inSection;
-            continue;
-        }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (!inSection || eq <= 0)
-            continue;
-        const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1).trimmed();
-        if (!haveBuild && key.compare(QLatin1String("VersionBuild"), Qt::CaseInsensitive) == 0) {
-            v.build = leadingInt(value);
-            haveBuild = true;
-        } else if (!haveText &&
-                   key.compare(QLatin1String("VersionString"), Qt::CaseInsensitive) == 0) {
-            v.text = value;
-            haveText = true;
-        }
-    }
+    v.build = file.integer("Version", "VersionBuild", 0);
+    v.text = QString::fromLocal8Bit(file.string("Version", "VersionString", "<unknown version>"));
     return v;
 }
 
@@ -96,56 +52,39 @@ int UpdateTimeoutMs()
 
 Download FetchVersionFile(const QString& url, int timeoutMs)
 {
-    // Everything lives on this stack frame: the library is unloaded as soon as
-    // the call returns, so no object, timer or connection of it may outlive it.
+    // The reply goes through a local copy, as setup's check keeps one; this
+    // check needs it only until it is read. (The suite's temporary-folder
+    // helper stays out: its settings code would pin this library in memory.)
+    QTemporaryFile local(QDir::tempPath() + QString::fromUtf8("/qm_tools_XXXXXX.ver"));
     Download result;
-    QNetworkAccessManager manager;
-    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(timeoutMs);
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    bool timedOut = false, tooLarge = false;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
-    });
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        if (reply->bytesAvailable() + result.body.size() > kMaxReply) {
-            tooLarge = true;
-            reply->abort();
-            return;
-        }
-        result.body += reply->readAll();
-    });
-    deadline.start(timeoutMs);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    deadline.stop();
-    if (!tooLarge && !timedOut && reply->error() == QNetworkReply::NoError)
-        result.body += reply->readAll();
+    if (!local.open()) {
+        result.error =
+            QString::fromUtf8("No temporary file for the server's answer: ") + local.errorString();
+        return result;
+    }
+    local.close();
+    qm::HttpLimits limits;
+    limits.connectTimeoutMs = timeoutMs;
+    limits.totalTimeoutMs = timeoutMs;
+    const qm::HttpResult got = qm::QtHttpClient(limits).getToFile(
+        url.toStdString(), QFile::encodeName(local.fileName()).toStdString());
+    // Read by name: the client may have replaced the file the handle points to.
+    QFile reply(local.fileName());
+    if (got.ok() && reply.open(QIODevice::ReadOnly))
+        result.body = reply.readAll();
 
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (timedOut || (reply->error() == QNetworkReply::OperationCanceledError && !tooLarge))
+    using S = qm::HttpResult::Status;
+    if (got.status == S::Timeout)
         result.error = QString::fromUtf8("The server did not answer within %1 seconds.")
                            .arg(timeoutMs / 1000.0, 0, 'g', 3);
-    else if (tooLarge)
-        result.error = QString::fromUtf8("The server's answer was larger than expected.");
-    else if (reply->error() != QNetworkReply::NoError && status == 0)
-        result.error = reply->errorString();
-    else if (status != 200)
-        result.error =
-            QString::fromUtf8("The server answered %1 %2.")
-                .arg(status)
-                .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+    else if (got.status == S::TooLarge || got.status == S::TooManyRedirects)
+        result.error = QString::fromUtf8("The server's answer was not a version file.");
+    else if (!got.ok())
+        result.error = QString::fromLocal8Bit(got.error);
+    else if (got.httpStatus != 200)
+        result.error = QString::fromUtf8("The server answered %1.").arg(got.httpStatus);
     else
         result.ok = true;
-    // Disconnect before the reply goes, so the lambdas above cannot run again.
-    reply->disconnect();
-    reply.reset();
     return result;
 }
 
