@@ -1,0 +1,48 @@
+#include "tblview/ui/recent_files.h"
+
+#include "common/settings.h"
+
+namespace gridlens {
+
+const char* const RecentFileList::kKey =
+    "Software\\Quorvel Network\\Quorvel Manager GRIDLENS32 (Light Edition)\\Recent File List";
+
+void RecentFileList::Load()
+{
+    m_entries.clear();
+    for (int i = 1; i <= kSize; ++i) {
+        const std::string v =
+            qm::ReadRegString(qm::HKEY_CURRENT_USER, kKey, "File" + std::to_string(i), "");
+        if (!v.empty())
+            m_entries.append(QString::fromLocal8Bit(v));
+    }
+}
+
+void RecentFileList::Add(const QString& path)
+{
+    m_entries.removeAll(path);
+    m_entries.prepend(path);
+    while (m_entries.size() > kSize)
+        m_entries.removeLast();
+    Save();
+}
+
+void RecentFileList::Remove(int index)
+{
+    if (index < 0 || index >= m_entries.size())
+        return;
+    m_entries.removeAt(index);
+    Save();
+}
+
+void RecentFileList::Save() const
+{
+    // Saved at every change rather than at exit, so a crash loses nothing;
+    // unused slots are emptied so a shorter list reads back as it is.
+    for (int i = 0; i < kSize; ++i) {
+        const std::string v = i < m_entries.size() ? m_entries[i].toLocal8Bit().toStdString() : "";
+        qm::WriteRegString(qm::HKEY_CURRENT_USER, kKey, "File" + std::to_string(i + 1), v);
+    }
+}
+
+} // namespace gridlens
