@@ -23,6 +23,19 @@ std::string_view dropTrailing(std::string_view s, char c)
     return s.substr(0, n);
 }
 
+// The first ';' that starts a comment. The names arrive with "<" and ">"
+// already escaped, and the ';' of "&lt;" and "&gt;" must not cut them short.
+size_t commentSemicolon(std::string_view s)
+{
+    for (size_t pos = s.find(';'); pos != std::string_view::npos; pos = s.find(';', pos + 1)) {
+        const bool escape = pos >= 3 && s[pos - 3] == '&' &&
+                            (s.substr(pos - 2, 2) == "lt" || s.substr(pos - 2, 2) == "gt");
+        if (!escape)
+            return pos;
+    }
+    return std::string_view::npos;
+}
+
 } // namespace
 
 AnchorList::AnchorList() : m_names(kCapacity), m_kinds(kCapacity, Section) {}
@@ -56,7 +69,7 @@ void AnchorList::AddAnchor(std::string_view name, AnchorKind kind)
     name = dropLeading(name, '"');
     name = dropTrailing(name, '\r');
     name = dropTrailing(name, '"');
-    if (size_t semi = name.find(';'); semi != std::string_view::npos)
+    if (size_t semi = commentSemicolon(name); semi != std::string_view::npos)
         name = name.substr(0, semi);
     else if (size_t slashes = name.find("//"); slashes != std::string_view::npos)
         name = name.substr(0, slashes);

@@ -2,10 +2,15 @@
 
 #include "tblview/anchor_list.h"
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 
 namespace gridlens {
+
+// Block sizes of ConvertTableFile's reads and page writes.
+inline constexpr size_t kTableReadBlock = 256 * 1024;
+inline constexpr size_t kPageWriteBlock = 256 * 1024;
 
 // Converts a table (raw 8-bit bytes) into the colourised HTML page and fills
 // anchors (reset first). `page` receives bytes exactly as they go to the page
