@@ -8,9 +8,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("GRIDLENS32L"));
     gridlens::CGRIDLENS32LApp app;
     switch (app.InitInstance(QApplication::arguments().mid(1))) {
-    case gridlens::CGRIDLENS32LApp::Start::Failed: return 1;
-    case gridlens::CGRIDLENS32LApp::Start::Done: return 0;
-    case gridlens::CGRIDLENS32LApp::Start::Run: break;
+    case gridlens::CGRIDLENS32LApp::Start::Failed:
+        return 1;
+    case gridlens::CGRIDLENS32LApp::Start::Done:
+        return 0;
+    case gridlens::CGRIDLENS32LApp::Start::Run:
+        break;
     }
     return qapp.exec();
 }

@@ -48,9 +48,9 @@ const Command& CommandOf(CommandId id)
 const std::vector<ToolbarSlot>& ToolbarLayout()
 {
     static const std::vector<ToolbarSlot> layout = {
-        {false, CommandId::FileOpen}, {true, CommandId::FileOpen},
-        {false, CommandId::FilePrint}, {true, CommandId::FileOpen},
-        {false, CommandId::AppAbout}, {true, CommandId::FileOpen},
+        {false, CommandId::FileOpen},    {true, CommandId::FileOpen},
+        {false, CommandId::FilePrint},   {true, CommandId::FileOpen},
+        {false, CommandId::AppAbout},    {true, CommandId::FileOpen},
         {false, CommandId::ContextHelp},
     };
     return layout;
@@ -122,8 +122,8 @@ QIcon PictureIcon(Picture picture)
             arrow.closeSubpath();
             p.drawPath(arrow);
         }
-        const QRectF circle = picture == Picture::About ? QRectF(1.5, 1.5, 13, 13)
-                                                        : QRectF(8.5, 0.5, 7, 7);
+        const QRectF circle =
+            picture == Picture::About ? QRectF(1.5, 1.5, 13, 13) : QRectF(8.5, 0.5, 7, 7);
         p.setPen(QColor(0, 0, 128));
         p.setBrush(QColor(255, 255, 200));
         p.drawEllipse(circle);
@@ -134,7 +134,8 @@ QIcon PictureIcon(Picture picture)
         p.drawText(circle, Qt::AlignCenter, QStringLiteral("?"));
         break;
     }
-    case Picture::None: break;
+    case Picture::None:
+        break;
     }
     return QIcon(pm);
 }

@@ -31,9 +31,9 @@ struct Command {
     const char* text;        // menu text with '&' and "\t" + key, or the key alone
     const char* toolbarText; // text beside the toolbar picture, nullptr: none
     Picture picture;
-    const char* prompt;      // status-bar prompt
-    const char* tip;         // tool tip
-    bool separatorBefore;    // a menu separator goes before this entry
+    const char* prompt;   // status-bar prompt
+    const char* tip;      // tool tip
+    bool separatorBefore; // a menu separator goes before this entry
 };
 
 const std::vector<Command>& Commands();

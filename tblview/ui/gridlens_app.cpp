@@ -19,8 +19,13 @@ CommandLineInfo CommandLineInfo::Parse(const QStringList& arguments)
     CommandLineInfo info;
     int extra = 0; // parameters after the file name of /pt
     for (const QString& arg : arguments) {
-        if (arg.startsWith(QLatin1Char('/')) || arg.startsWith(QLatin1Char('-'))) {
-            const QString flag = arg.mid(1).toLower();
+        // "/p" is a switch but "/home/x.tbl" a path: only the framework's
+        // switch names count after a "/".
+        const QString flag = arg.mid(1).toLower();
+        static const QStringList switches = {
+            "p", "pt", "dde", "embedding", "automation", "regserver", "unregserver", "unregister"};
+        if (arg.startsWith(QLatin1Char('-')) ||
+            (arg.startsWith(QLatin1Char('/')) && switches.contains(flag))) {
             if (flag == QLatin1String("p"))
                 info.command = Command::FilePrint;
             else if (flag == QLatin1String("pt"))
@@ -58,7 +63,8 @@ QPrinter& CGRIDLENS32LApp::printer()
 
 void CGRIDLENS32LApp::RegisterShellFileTypes(const QString& programPath)
 {
-    const std::string quoted = "\"" + QDir::toNativeSeparators(programPath).toLocal8Bit().toStdString() + "\"";
+    const std::string quoted =
+        "\"" + QDir::toNativeSeparators(programPath).toLocal8Bit().toStdString() + "\"";
     const std::string classes = "Software\\Classes\\";
     const std::string type = classes + kFileTypeId;
     qm::WriteRegString(qm::HKEY_LOCAL_MACHINE, classes + ".TBL", "", kFileTypeId);
@@ -80,10 +86,10 @@ CGRIDLENS32LApp::Start CGRIDLENS32LApp::InitInstance(const QStringList& argument
 
     m_doc = std::make_unique<CGRIDLENS32LDoc>(TempPagePath);
     if (!m_doc->created()) {
-        qm::ui::MessageBox::show(nullptr, QMessageBox::Warning, QString::fromLatin1(kProgramTitle),
-                                 QStringLiteral("Failed to create file in temporary directory:\n\n") +
-                                     QString::fromLocal8Bit(TempPagePath) +
-                                     QStringLiteral("\n\nProgram will abort."));
+        qm::ui::MessageBox::show(
+            nullptr, QMessageBox::Warning, QString::fromLatin1(kProgramTitle),
+            QStringLiteral("Failed to create file in temporary directory:\n\n") +
+                QString::fromLocal8Bit(TempPagePath) + QStringLiteral("\n\nProgram will abort."));
         return Start::Failed;
     }
     m_frame = std::make_unique<CMainFrame>(*this);

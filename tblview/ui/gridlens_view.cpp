@@ -80,7 +80,10 @@ void CGRIDLENS32LView::showEmpty()
     pageChanged();
 }
 
-int CGRIDLENS32LView::firstVisibleLine() const { return verticalScrollBar()->value(); }
+int CGRIDLENS32LView::firstVisibleLine() const
+{
+    return verticalScrollBar()->value();
+}
 
 void CGRIDLENS32LView::pageChanged()
 {
@@ -151,22 +154,43 @@ void CGRIDLENS32LView::resizeEvent(QResizeEvent* event)
     updateScrollBars();
 }
 
-void CGRIDLENS32LView::scrollContentsBy(int, int) { viewport()->update(); }
+void CGRIDLENS32LView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
 
 void CGRIDLENS32LView::keyPressEvent(QKeyEvent* event)
 {
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
     switch (event->key()) {
-    case Qt::Key_Up: v->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Down: v->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_PageUp: v->triggerAction(QAbstractSlider::SliderPageStepSub); break;
-    case Qt::Key_PageDown: v->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
-    case Qt::Key_Left: h->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Right: h->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_Home: v->setValue(v->minimum()); break;
-    case Qt::Key_End: v->setValue(v->maximum()); break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    case Qt::Key_Up:
+        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Down:
+        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_PageUp:
+        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Left:
+        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Home:
+        v->setValue(v->minimum());
+        break;
+    case Qt::Key_End:
+        v->setValue(v->maximum());
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
     event->accept();
 }
@@ -178,11 +202,13 @@ bool CGRIDLENS32LView::printTo(QPrinter& printer) const
         return false;
     const qreal width = printer.width();
     const qreal height = printer.height();
-    const qreal emptyRow = QFontMetricsF(m_font, &printer).lineSpacing();
+    // The page's font at the printer's resolution.
+    const QFont font(m_font, &printer);
+    const qreal emptyRow = QFontMetricsF(font).lineSpacing();
     qreal y = 0;
     for (int line = 0; line < m_page.lineCount(); ++line) {
-        QTextLayout layout(QString(), m_font, &printer);
-        m_page.layoutLine(line, layout, m_font, width);
+        QTextLayout layout(QString(), font, &printer);
+        m_page.layoutLine(line, layout, font, width);
         if (layout.lineCount() == 0 || layout.text().isEmpty()) {
             y += emptyRow;
             if (y > height) {

@@ -30,7 +30,10 @@ namespace gridlens {
 namespace {
 constexpr int kTreeWidth = 180;
 const char* const kVersionPane = "V2.0 Beta 01 (Build 101)";
-QString programTitle() { return QString::fromLatin1(kProgramTitle); }
+QString programTitle()
+{
+    return QString::fromLatin1(kProgramTitle);
+}
 } // namespace
 
 CMainFrame::CMainFrame(CGRIDLENS32LApp& app) : m_app(app)
@@ -51,20 +54,21 @@ CMainFrame::CMainFrame(CGRIDLENS32LApp& app) : m_app(app)
     createStatusBar();
 
     // Width min(screen, 780), height min(screen, 500), centred.
-    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
-                                                          : QRect(0, 0, 1024, 768);
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, 1024, 768);
     const int w = std::min(screen.width(), 780);
     const int h = std::min(screen.height(), 500);
-    setGeometry(screen.x() + (screen.width() - w) / 2, screen.y() + (screen.height() - h) / 2, w, h);
+    setGeometry(screen.x() + (screen.width() - w) / 2, screen.y() + (screen.height() - h) / 2, w,
+                h);
     m_splitter->setSizes({kTreeWidth, std::max(1, w - kTreeWidth)});
     setAcceptDrops(true);
 
     connect(m_app.document(), &CGRIDLENS32LDoc::documentChanged, this,
             &CMainFrame::onDocumentChanged);
     connect(m_left, &CLeftView::anchorChosen, this, [this](int index) {
-        m_view->Navigate(QStringLiteral("%1#%2")
-                             .arg(QString::fromLocal8Bit(m_app.TempPagePath))
-                             .arg(index));
+        m_view->Navigate(
+            QStringLiteral("%1#%2").arg(QString::fromLocal8Bit(m_app.TempPagePath)).arg(index));
     });
     refreshRecentFiles();
     onDocumentChanged();
@@ -234,9 +238,9 @@ void CMainFrame::OnFileExport()
     const QString proposed = ExportNameFor(doc->GetTitle());
     QString target;
     for (;;) {
-        target = qm::ui::FileDialog::getSaveFileName(this, QStringLiteral("Export to HTML"),
-                                                     proposed,
-                                                     QStringLiteral("HTML files (*.html)"));
+        target =
+            qm::ui::FileDialog::getSaveFileName(this, QStringLiteral("Export to HTML"), proposed,
+                                                QStringLiteral("HTML files (*.html)"));
         if (target.isEmpty())
             return;
         if (QFileInfo(target).suffix().isEmpty())
@@ -282,11 +286,11 @@ bool CMainFrame::PrintOn(QPrinter& printer)
     const bool ok = m_view->printTo(printer);
     QApplication::restoreOverrideCursor();
     if (!ok) {
-        const QString name = printer.outputFileName().isEmpty() ? printer.printerName()
-                                                                : printer.outputFileName();
-        qm::ui::MessageBox::show(this, QMessageBox::Warning, programTitle(),
-                                 QStringLiteral("The page could not be printed on \"%1\".")
-                                     .arg(name));
+        const QString name =
+            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        qm::ui::MessageBox::show(
+            this, QMessageBox::Warning, programTitle(),
+            QStringLiteral("The page could not be printed on \"%1\".").arg(name));
     }
     return ok;
 }
@@ -298,9 +302,15 @@ void CMainFrame::OnFilePrint()
         PrintOn(printer);
 }
 
-void CMainFrame::OnFilePrintSetup() { PrintDialogs::pageSetup(m_app.printer(), this); }
+void CMainFrame::OnFilePrintSetup()
+{
+    PrintDialogs::pageSetup(m_app.printer(), this);
+}
 
-void CMainFrame::OnFileNew() { m_app.document()->OnNewDocument(); }
+void CMainFrame::OnFileNew()
+{
+    m_app.document()->OnNewDocument();
+}
 
 void CMainFrame::OnFileSave()
 {

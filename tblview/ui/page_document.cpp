@@ -14,9 +14,18 @@ enum Tag : uint8_t { Other, Font, Bold, Strong, Underline, Italic, Em, Anchor, S
 
 constexpr size_t kMaxDepth = 256; // a page that never closes its tags must not grow us without end
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+bool isAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 bool isHex(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -53,10 +62,9 @@ Tag tagOf(std::string_view name)
         const char* name;
         Tag tag;
     };
-    static constexpr Known known[] = {{"font", Font},   {"b", Bold},     {"strong", Strong},
-                                      {"u", Underline}, {"i", Italic},   {"em", Em},
-                                      {"a", Anchor},    {"span", Span},  {"br", Br},
-                                      {"p", Para}};
+    static constexpr Known known[] = {
+        {"font", Font}, {"b", Bold},   {"strong", Strong}, {"u", Underline}, {"i", Italic},
+        {"em", Em},     {"a", Anchor}, {"span", Span},     {"br", Br},       {"p", Para}};
     for (const Known& k : known)
         if (equalsNoCase(name, k.name))
             return k.tag;
@@ -308,8 +316,8 @@ bool readEntity(const char* p, const char* end, QString& out, const char*& after
         const char* name;
         char16_t ch;
     };
-    static constexpr Named names[] = {{"lt", u'<'},      {"gt", u'>'},       {"amp", u'&'},
-                                      {"quot", u'"'},    {"nbsp", u'\u00a0'}, {"apos", u'\''},
+    static constexpr Named names[] = {{"lt", u'<'},        {"gt", u'>'},        {"amp", u'&'},
+                                      {"quot", u'"'},      {"nbsp", u'\u00a0'}, {"apos", u'\''},
                                       {"copy", u'\u00a9'}, {"reg", u'\u00ae'}};
     for (const Named& n : names) {
         const size_t len = std::strlen(n.name);

@@ -27,9 +27,9 @@ namespace gridlens {
 class PageDocument {
 public:
     struct Element {
-        uint8_t tag = 0;            // one of the Tag values in the .cpp
-        QRgb color = 0;             // text colour, when hasColor
-        QRgb background = 0;        // background colour, when hasBackground
+        uint8_t tag = 0;     // one of the Tag values in the .cpp
+        QRgb color = 0;      // text colour, when hasColor
+        QRgb background = 0; // background colour, when hasBackground
         bool hasColor = false;
         bool hasBackground = false;
         bool operator==(const Element&) const = default;

@@ -14,9 +14,9 @@ std::deque<bool>& answers()
     static std::deque<bool> q;
     return q;
 }
-std::function<void(QPrinter&)>& override()
+std::function<void(QPrinter&, const QString&)>& override()
 {
-    static std::function<void(QPrinter&)> f;
+    static std::function<void(QPrinter&, const QString&)> f;
     return f;
 }
 int& shown()
@@ -38,7 +38,7 @@ bool PrintDialogs::print(QPrinter& printer, QWidget* parent)
 {
     ++shown();
     if (override())
-        override()(printer);
+        override()(printer, printer.printerName());
     bool answer = false;
     if (takeAnswer(answer))
         return answer;
@@ -63,11 +63,20 @@ void PrintDialogs::preparePrinter(QPrinter& printer, const QString& printerName)
     else if (!QPrinterInfo::defaultPrinterName().isEmpty())
         printer.setPrinterName(QPrinterInfo::defaultPrinterName());
     if (override())
-        override()(printer);
+        override()(printer, printerName);
 }
 
-void PrintDialogs::setNextAnswer(bool accept) { answers().push_back(accept); }
-void PrintDialogs::setPrinterOverride(std::function<void(QPrinter&)> f) { override() = std::move(f); }
-int PrintDialogs::dialogsShown() { return shown(); }
+void PrintDialogs::setNextAnswer(bool accept)
+{
+    answers().push_back(accept);
+}
+void PrintDialogs::setPrinterOverride(std::function<void(QPrinter&, const QString&)> f)
+{
+    override() = std::move(f);
+}
+int PrintDialogs::dialogsShown()
+{
+    return shown();
+}
 
 } // namespace gridlens

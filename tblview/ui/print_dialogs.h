@@ -24,7 +24,8 @@ public:
     // Test hooks: the next dialog returns this at once; every prepared or
     // shown printer goes through the override.
     static void setNextAnswer(bool accept);
-    static void setPrinterOverride(std::function<void(QPrinter&)> override);
+    // The override learns the printer name asked for ("" for the default one).
+    static void setPrinterOverride(std::function<void(QPrinter&, const QString&)> override);
     static int dialogsShown();
 };
 
