@@ -48,6 +48,7 @@ CommandLineInfo CommandLineInfo::Parse(const QStringList& arguments)
 CGRIDLENS32LApp::CGRIDLENS32LApp() = default;
 CGRIDLENS32LApp::~CGRIDLENS32LApp()
 {
+    m_recent.Save();
     m_frame.reset(); // the views go before the document they show
     m_doc.reset();
 }

@@ -163,7 +163,9 @@ void CMainFrame::createStatusBar()
         m_panes[i]->setMinimumWidth(150);
         m_panes[i]->setFrameShape(QFrame::StyledPanel);
         m_panes[i]->setFrameShadow(QFrame::Sunken);
-        bar->addPermanentWidget(m_panes[i], i == 1 ? 1 : 0);
+        // Pane 0 (the prompts) takes what is left: a stretching pane 1 would
+        // squeeze it away in Qt's status bar.
+        bar->addPermanentWidget(m_panes[i]);
     }
     // Pane 0 shows the prompts, and "Ready" when there is none.
     connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& text) {

@@ -10,6 +10,7 @@ const char* const RecentFileList::kKey =
 void RecentFileList::Load()
 {
     m_entries.clear();
+    m_changed = false;
     for (int i = 1; i <= kSize; ++i) {
         const std::string v =
             qm::ReadRegString(qm::HKEY_CURRENT_USER, kKey, "File" + std::to_string(i), "");
@@ -24,7 +25,7 @@ void RecentFileList::Add(const QString& path)
     m_entries.prepend(path);
     while (m_entries.size() > kSize)
         m_entries.removeLast();
-    Save();
+    m_changed = true;
 }
 
 void RecentFileList::Remove(int index)
@@ -32,13 +33,16 @@ void RecentFileList::Remove(int index)
     if (index < 0 || index >= m_entries.size())
         return;
     m_entries.removeAt(index);
-    Save();
+    m_changed = true;
 }
 
-void RecentFileList::Save() const
+void RecentFileList::Save()
 {
-    // Saved at every change rather than at exit, so a crash loses nothing;
-    // unused slots are emptied so a shorter list reads back as it is.
+    // Once at exit rather than at every open: each write is a store transaction
+    // on disk. Unused slots are emptied so a shorter list reads back as it is.
+    if (!m_changed)
+        return;
+    m_changed = false;
     for (int i = 0; i < kSize; ++i) {
         const std::string v = i < m_entries.size() ? m_entries[i].toLocal8Bit().toStdString() : "";
         qm::WriteRegString(qm::HKEY_CURRENT_USER, kKey, "File" + std::to_string(i + 1), v);

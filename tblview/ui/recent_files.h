@@ -13,14 +13,16 @@ public:
     static const char* const kKey;
 
     void Load();
-    // Puts path first (moving it up when already listed) and saves the list.
+    // Puts path first (moving it up when already listed).
     void Add(const QString& path);
     void Remove(int index);
     const QStringList& entries() const { return m_entries; }
+    // Writes the list when it changed since Load, as the framework does at exit.
+    void Save();
 
 private:
-    void Save() const;
     QStringList m_entries;
+    bool m_changed = false;
 };
 
 } // namespace gridlens
