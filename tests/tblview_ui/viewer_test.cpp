@@ -14,7 +14,9 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
+#include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
@@ -71,6 +73,24 @@ int pdfPages(const QString& pdf)
         if (line.startsWith(QStringLiteral("Pages:")))
             return line.mid(6).trimmed().toInt();
     return -1;
+}
+
+// Whether the first page, rasterised, shows the yellow entry background.
+bool pdfShowsYellow(const QString& pdf, const QString& dir)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), pdf, dir + QStringLiteral("/raster")});
+    p.waitForFinished(60000);
+    const QImage img(dir + QStringLiteral("/raster.png"));
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.red() > 220 && c.green() > 220 && c.blue() < 60)
+                return true;
+        }
+    return false;
 }
 
 QString pdfText(const QString& pdf)
@@ -288,6 +308,7 @@ TEST_F(ViewerTest, PrintsToPdfWithPagesGrowingWithTheTable)
     const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("Pistol"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Primary Weapons")));
+    EXPECT_TRUE(pdfShowsYellow(pdf, q(world.root())));
 
     ASSERT_TRUE(app->OpenDocumentFile(q(world.writeFile("long.tbl", longTable(10, 5, 20)))));
     PrintDialogs::setNextAnswer(true);
@@ -466,6 +487,24 @@ TEST_F(ViewerTest, F6MovesTheFocusBetweenThePanes)
     EXPECT_TRUE(tree()->hasFocus());
     QTest::keyClick(frame(), Qt::Key_F6, Qt::ShiftModifier);
     EXPECT_TRUE(view()->hasFocus());
+}
+
+TEST_F(ViewerTest, DroppedFilesAreOpenedInTurn)
+{
+    const std::string a = world.writeFile("a.tbl", "#A\r\n");
+    const std::string b = world.writeFile("b.tbl", "#B\r\n");
+    ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(q(a)), QUrl::fromLocalFile(q(b))});
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame(), &drop);
+    EXPECT_EQ(app->document()->GetPathName(), q(b));
+    ASSERT_EQ(tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(tree()->topLevelItem(1)->text(0), QStringLiteral("B"));
+    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(b), q(a)}));
 }
 
 } // namespace
