@@ -13,7 +13,10 @@ namespace {
 // 'QMRG': marks a database as ours, so a foreign SQLite file is never written into.
 constexpr int kApplicationId = 0x514D5247;
 
-const char* rootTag(RegRoot root) { return root == RegRoot::LocalMachine ? "hklm" : "hkcu"; }
+const char* rootTag(RegRoot root)
+{
+    return root == RegRoot::LocalMachine ? "hklm" : "hkcu";
+}
 
 std::vector<std::string> splitKey(std::string_view key)
 {
@@ -81,12 +84,16 @@ public:
         return p ? std::string(static_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
     }
     int64_t colInt(int i) const { return sqlite3_column_int64(m_s, i); }
+    sqlite3_stmt* get() const { return m_s; }
 
 private:
     sqlite3_stmt* m_s = nullptr;
 };
 
-bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool exec(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 } // namespace
 
@@ -120,7 +127,8 @@ std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view ful
     auto root = ParseRegRoot(fullPath.substr(0, slash));
     if (!root)
         return std::nullopt;
-    std::string rest = slash == std::string_view::npos ? std::string() : std::string(fullPath.substr(slash + 1));
+    std::string rest =
+        slash == std::string_view::npos ? std::string() : std::string(fullPath.substr(slash + 1));
     return std::make_pair(*root, rest);
 }
 
@@ -151,8 +159,8 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
         if (!parent.empty())
             std::filesystem::create_directories(parent, ec);
     }
-    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
-                                             : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const int flags =
+        mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     if (sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         fail("open");
         return;
@@ -188,8 +196,7 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
     if (mode == Mode::ReadOnly)
         return; // an empty file: every read reports "missing"
     // A fresh database: WAL lets readers and one writer of several processes work at once.
-    const bool made = exec(m_db, "PRAGMA journal_mode=WAL") &&
-                      exec(m_db, "BEGIN IMMEDIATE") &&
+    const bool made = exec(m_db, "PRAGMA journal_mode=WAL") && exec(m_db, "BEGIN IMMEDIATE") &&
                       exec(m_db, "CREATE TABLE IF NOT EXISTS keys(path_l TEXT PRIMARY KEY, "
                                  "parent_l TEXT NOT NULL, name TEXT NOT NULL) WITHOUT ROWID") &&
                       exec(m_db, "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent_l)") &&
@@ -227,6 +234,24 @@ bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
         return ok();
     Stmt s(m_db, "SELECT 1 FROM keys WHERE path_l=?");
     return s && s.text(1, lowerPath(root, parts, parts.size())).step() == SQLITE_ROW;
+}
+
+std::optional<std::string> RegistryStore::storedPath(RegRoot root, std::string_view key) const
+{
+    if (!m_db)
+        return std::nullopt;
+    auto parts = splitKey(key);
+    std::string path;
+    Stmt s(m_db, "SELECT name FROM keys WHERE path_l=?");
+    for (size_t i = 0; i < parts.size(); ++i) {
+        sqlite3_reset(s.get());
+        if (!s || s.text(1, lowerPath(root, parts, i + 1)).step() != SQLITE_ROW)
+            return std::nullopt;
+        if (i > 0)
+            path += '\\';
+        path += s.col(0);
+    }
+    return path;
 }
 
 std::optional<RegValue> RegistryStore::value(RegRoot root, std::string_view key,
@@ -302,7 +327,9 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
     bool good = true;
     for (size_t i = 0; good && i < parts.size(); ++i) {
         Stmt ins(m_db, "INSERT OR IGNORE INTO keys(path_l, parent_l, name) VALUES(?,?,?)");
-        ins.text(1, lowerPath(root, parts, i + 1)).text(2, lowerPath(root, parts, i)).text(3, parts[i]);
+        ins.text(1, lowerPath(root, parts, i + 1))
+            .text(2, lowerPath(root, parts, i))
+            .text(3, parts[i]);
         good = ins.step() == SQLITE_DONE;
     }
     if (!good)
@@ -318,9 +345,14 @@ bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_vie
     bool good = createKey(root, key);
     if (good) {
         // The name keeps the case it was first written with, as the registry does.
-        Stmt s(m_db, "INSERT INTO vals(key_l, name_l, name, type, data) VALUES(?,?,?,?,?) "
-                     "ON CONFLICT(key_l, name_l) DO UPDATE SET type=excluded.type, data=excluded.data");
-        s.text(1, lowerPath(root, key)).text(2, RegFold(name)).text(3, name).integer(4, type).blob(5, data);
+        Stmt s(m_db,
+               "INSERT INTO vals(key_l, name_l, name, type, data) VALUES(?,?,?,?,?) "
+               "ON CONFLICT(key_l, name_l) DO UPDATE SET type=excluded.type, data=excluded.data");
+        s.text(1, lowerPath(root, key))
+            .text(2, RegFold(name))
+            .text(3, name)
+            .integer(4, type)
+            .blob(5, data);
         good = s.step() == SQLITE_DONE;
         if (!good)
             m_error = std::string("set value: ") + sqlite3_errmsg(m_db);

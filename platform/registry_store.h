@@ -68,6 +68,8 @@ public:
     const std::string& lastError() const { return m_error; }
 
     bool keyExists(RegRoot root, std::string_view key) const;
+    // The key's path in the case it was created with; nullopt when it does not exist.
+    std::optional<std::string> storedPath(RegRoot root, std::string_view key) const;
     std::optional<RegValue> value(RegRoot root, std::string_view key, std::string_view name) const;
     // Direct sub-keys with their stored case, ordered without regard to case.
     std::vector<std::string> subKeys(RegRoot root, std::string_view key) const;
