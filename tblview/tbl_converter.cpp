@@ -563,6 +563,9 @@ std::string describeErrno(int code)
 }
 
 // A new file beside target that no other process is writing ("x": create only).
+// Pages are written there and moved over the target when complete, so a failed
+// load keeps the previous page and a link planted at the page's path in a
+// shared temporary folder is replaced, never written through.
 FilePtr createSibling(const std::string& target, std::string& path)
 {
     std::random_device random;
@@ -573,6 +576,28 @@ FilePtr createSibling(const std::string& target, std::string& path)
             return file;
     }
     return nullptr;
+}
+
+// Closes the sibling and, if everything before went well, moves it over the
+// target; otherwise it is removed. Returns an error text, empty on success.
+std::string finishSibling(FilePtr file, const std::string& path, const std::string& target,
+                          bool written, int writeErrno)
+{
+    errno = 0;
+    const bool closed = std::fclose(file.release()) == 0;
+    std::string failure;
+    if (!written || !closed) {
+        failure = "Cannot write \"" + target + "\"" + describeErrno(written ? errno : writeErrno);
+    } else {
+        std::error_code renamed;
+        std::filesystem::rename(path, target, renamed);
+        if (!renamed)
+            return {};
+        failure = "Cannot replace \"" + target + "\": " + renamed.message();
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return failure;
 }
 
 } // namespace
@@ -612,21 +637,14 @@ bool ConvertTableFile(const std::string& tablePath, const std::string& pagePath,
     Converter(source, writer, converted).run();
     const bool written = writer.finish();
     const int ioErrno = errno;
-    const bool readFailed = source.failed();
-    const bool closed = std::fclose(part.release()) == 0;
-
-    std::error_code renameError;
-    if (!readFailed && written && closed)
-        std::filesystem::rename(partPath, pagePath, renameError);
-    if (readFailed || !written || !closed || renameError) {
-        std::error_code ignored;
-        std::filesystem::remove(partPath, ignored);
-        if (readFailed)
-            setError(error, "Cannot read \"" + tablePath + "\"" + describeErrno(ioErrno));
-        else if (renameError)
-            setError(error, "Cannot replace \"" + pagePath + "\": " + renameError.message());
-        else
-            setError(error, "Cannot write \"" + pagePath + "\"" + describeErrno(ioErrno));
+    if (source.failed()) {
+        finishSibling(std::move(part), partPath, pagePath, false, ioErrno);
+        setError(error, "Cannot read \"" + tablePath + "\"" + describeErrno(ioErrno));
+        return false;
+    }
+    if (std::string failure = finishSibling(std::move(part), partPath, pagePath, written, ioErrno);
+        !failure.empty()) {
+        setError(error, failure);
         return false;
     }
     anchors.swap(converted);
@@ -635,12 +653,14 @@ bool ConvertTableFile(const std::string& tablePath, const std::string& pagePath,
 
 bool WriteEmptyPage(const std::string& pagePath)
 {
-    FilePtr page(std::fopen(pagePath.c_str(), "wb"));
-    if (!page)
+    std::string partPath;
+    FilePtr part = createSibling(pagePath, partPath);
+    if (!part)
         return false;
+    errno = 0;
     const bool written =
-        std::fwrite(kEmptyPage.data(), 1, kEmptyPage.size(), page.get()) == kEmptyPage.size();
-    return std::fclose(page.release()) == 0 && written;
+        std::fwrite(kEmptyPage.data(), 1, kEmptyPage.size(), part.get()) == kEmptyPage.size();
+    return finishSibling(std::move(part), partPath, pagePath, written, errno).empty();
 }
 
 } // namespace gridlens

@@ -373,3 +373,20 @@ TEST_F(TblConverterFile, FailedLoadsKeepThePreviousPageAndAnchors)
     ASSERT_EQ(anchors.count(), 2);
     EXPECT_EQ(anchors.name(1), "Old");
 }
+
+TEST_F(TblConverterFile, PlantedLinkAtThePagePathIsReplacedNotFollowed)
+{
+    const std::string victim = world.writeFile("victim.txt", "keep me");
+    const std::string page = world.temp() + "gridlens32l.html";
+    std::filesystem::create_symlink(victim, page);
+
+    ASSERT_TRUE(WriteEmptyPage(page));
+    EXPECT_FALSE(std::filesystem::is_symlink(page));
+    std::filesystem::remove(page);
+    std::filesystem::create_symlink(victim, page);
+    AnchorList anchors;
+    ASSERT_TRUE(ConvertTableFile(world.writeFile("t.tbl", "#A"), page, anchors, nullptr));
+    EXPECT_FALSE(std::filesystem::is_symlink(page));
+    EXPECT_EQ(qm::test::readFileBytes(victim), "keep me");
+    EXPECT_EQ(anchors.count(), 2);
+}
