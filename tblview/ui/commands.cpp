@@ -56,18 +56,23 @@ const std::vector<ToolbarSlot>& ToolbarLayout()
     return layout;
 }
 
+namespace {
+// A command's text is "menu text\tkey": the two halves.
+std::pair<QString, QString> splitText(const Command& c)
+{
+    const QString text = QString::fromLatin1(c.text);
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+    return tab < 0 ? std::pair(text, QString()) : std::pair(text.left(tab), text.mid(tab + 1));
+}
+} // namespace
+
 QString KeyOf(const Command& c)
 {
-    const QString text = QString::fromLatin1(c.text);
-    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
-    return tab < 0 ? QString() : text.mid(tab + 1);
+    return splitText(c).second;
 }
-
 QString MenuTextOf(const Command& c)
 {
-    const QString text = QString::fromLatin1(c.text);
-    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
-    return tab < 0 ? text : text.left(tab);
+    return splitText(c).first;
 }
 
 QIcon PictureIcon(Picture picture)

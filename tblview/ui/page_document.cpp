@@ -12,7 +12,10 @@ namespace {
 
 enum Tag : uint8_t { Other, Font, Bold, Strong, Underline, Italic, Em, Anchor, Span, Br, Para };
 
-constexpr size_t kMaxDepth = 256; // a page that never closes its tags must not grow us without end
+constexpr size_t kMaxDepth = 256;
+constexpr size_t kMaxLineChars =
+    16384; // longer runs of text continue on the next display line // a page that never closes its
+           // tags must not grow us without end
 
 bool isSpace(char c)
 {
@@ -416,6 +419,31 @@ void PageDocument::setPage(std::string page)
         const char* lt = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
         if (!lt)
             lt = end;
+        // A very long line (a table without line ends) goes on over several
+        // display lines, so no single line is ever too big to lay out.
+        while (size_t(lt - p) + current.chars > kMaxLineChars) {
+            const size_t room = current.chars < kMaxLineChars ? kMaxLineChars - current.chars : 0;
+            const char* cut = p + room;
+            for (const char* back = cut; back > p && cut - back < 10; --back)
+                if (back[-1] == '&') { // not inside an entity
+                    cut = back - 1;
+                    break;
+                } else if (back[-1] == ';') {
+                    break;
+                }
+            while (cut > p && (static_cast<unsigned char>(*cut) & 0xC0) == 0x80)
+                --cut; // nor inside a multi-byte character
+            if (cut == p && current.chars == 0)
+                cut = p + kMaxLineChars;
+            current.chars += uint32_t(cut - p);
+            m_lines.push_back(current);
+            if (!stateValid) {
+                state = internState(stack);
+                stateValid = true;
+            }
+            current = Line{uint32_t(cut - begin), state, 0};
+            p = cut;
+        }
         current.chars += uint32_t(lt - p);
         if (lt == end)
             break;

@@ -153,3 +153,27 @@ TEST(PageDocument, UnclosedTagsDoNotPileUpOverLines)
     EXPECT_EQ(last.text, QStringLiteral("$Name: E4999"));
     EXPECT_EQ(formatAt(last.formats, 0).background().color(), QColor(255, 255, 0));
 }
+
+TEST(PageDocument, AHugeLineIsShownWholeOverSeveralLines)
+{
+    std::string table;
+    for (int i = 0; i < 200000; ++i)
+        table += "word" + std::to_string(i % 10) + " &amp; ";
+    PageDocument doc;
+    doc.setPage(convert(table)); // no line end: one table line of 2 MB
+    ASSERT_GT(doc.lineCount(), 50);
+    QString all;
+    int longest = 0;
+    for (int i = 0; i < doc.lineCount(); ++i) {
+        const QString text = doc.lineText(i);
+        longest = std::max(longest, int(text.size()));
+        all += text;
+    }
+    EXPECT_LE(longest, 16384);
+    // Nothing lost, and no entity cut in two (only spaces at the cuts may go).
+    all.remove(QLatin1Char(' '));
+    QString expected = QString::fromStdString(table);
+    expected.remove(QLatin1Char(' '));
+    expected.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    EXPECT_EQ(all, expected);
+}
