@@ -478,6 +478,9 @@ void PageDocument::setPage(std::string page)
         if (text.isEmpty() && m_lines.size() > 1)
             m_lines.pop_back();
     }
+    // An anchor after the last visible text still leads to the end.
+    for (auto& [name, line] : m_anchors)
+        line = std::min(line, lineCount() - 1);
 }
 
 int PageDocument::lineOfAnchor(const std::string& name) const

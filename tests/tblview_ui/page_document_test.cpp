@@ -124,6 +124,11 @@ TEST(PageDocument, EntitiesTagsAndOddMarkup)
     EXPECT_EQ(formatAt(span.formats, 0).foreground().color(), QColor(255, 0, 0));
     EXPECT_EQ(formatAt(span.formats, 0).background().color(), QColor(255, 255, 0));
     EXPECT_EQ(doc.lineText(3), QStringLiteral("tail"));
+
+    // An anchor after the last text, and a tag the page never closes.
+    doc.setPage("<html>one<br>two<br><a name=\"end\"><span style=\"color: red");
+    EXPECT_EQ(doc.lineCount(), 2);
+    EXPECT_EQ(doc.lineOfAnchor("end"), 1);
 }
 
 TEST(PageDocument, EncryptedTablePageAndEmptyPage)
