@@ -4,11 +4,14 @@
 // A QTextBrowser showing the same 1 MB page is measured beside it for scale.
 #include "tblview/ui/gridlens_app.h"
 #include "tblview/ui/gridlens_doc.h"
+#include "tblview/ui/gridlens_view.h"
 #include "tblview/ui/main_frame.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <benchmark/benchmark.h>
@@ -79,6 +82,23 @@ void BM_OpenToFirstScreen(benchmark::State& state)
     state.counters["anchors"] = viewer.app->document()->anchors().count();
 }
 BENCHMARK(BM_OpenToFirstScreen)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Printing the whole 1 MB page to a PDF file, wrapped to A4.
+void BM_PrintToPdf(benchmark::State& state)
+{
+    Viewer viewer;
+    viewer.app->OpenDocumentFile(QString::fromStdString(tablePath(1)));
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(g_dir->path() + QStringLiteral("/print.pdf"));
+        if (!viewer.app->mainFrame()->htmlView()->printTo(printer))
+            state.SkipWithError("print failed");
+    }
+    state.counters["MB"] =
+        double(QFileInfo(g_dir->path() + QStringLiteral("/print.pdf")).size()) / 1e6;
+}
+BENCHMARK(BM_PrintToPdf)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The same 1 MB page in QTextBrowser, with its colours made readable for Qt.
 void BM_QTextBrowserBaseline(benchmark::State& state)

@@ -62,16 +62,31 @@ std::string_view trim(std::string_view s)
 Tag tagOf(std::string_view name)
 {
     struct Known {
-        const char* name;
+        std::string_view name;
         Tag tag;
     };
     static constexpr Known known[] = {
         {"font", Font}, {"b", Bold},   {"strong", Strong}, {"u", Underline}, {"i", Italic},
         {"em", Em},     {"a", Anchor}, {"span", Span},     {"br", Br},       {"p", Para}};
     for (const Known& k : known)
-        if (equalsNoCase(name, k.name))
+        if (k.name.size() == name.size() && k.name[0] == lower(name[0]) &&
+            equalsNoCase(name, k.name))
             return k.tag;
     return Other;
+}
+
+// "rrggbb", with or without "#": the form nearly every page uses.
+bool parseHex6(std::string_view value, QRgb& out)
+{
+    if (!value.empty() && value.front() == '#')
+        value.remove_prefix(1);
+    if (value.size() != 6 || !std::all_of(value.begin(), value.end(), isHex))
+        return false;
+    int v[6];
+    for (int i = 0; i < 6; ++i)
+        v[i] = hexValue(value[size_t(i)]);
+    out = qRgb(v[0] * 16 + v[1], v[2] * 16 + v[3], v[4] * 16 + v[5]);
+    return true;
 }
 
 // Browsers' legacy colour rule for attributes such as color="008000": what the
@@ -81,6 +96,8 @@ bool parseLegacyColor(std::string_view value, QRgb& out)
     value = trim(value);
     if (value.empty() || equalsNoCase(value, "transparent"))
         return false;
+    if (parseHex6(value, out))
+        return true; // no colour name is made of six hex digits
     const QColor named = QColor::fromString(QLatin1StringView(value.data(), value.size()));
     if (named.isValid() && value.front() != '#') {
         out = named.rgb();
@@ -126,6 +143,8 @@ bool parseLegacyColor(std::string_view value, QRgb& out)
 bool parseCssColor(std::string_view value, QRgb& out)
 {
     value = trim(value);
+    if (!value.empty() && value.front() == '#' && parseHex6(value, out))
+        return true;
     const QColor c = QColor::fromString(QLatin1StringView(value.data(), value.size()));
     if (!c.isValid())
         return false;
