@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -489,6 +490,9 @@ ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store)
 
 ScriptResult ImportRegistryScriptFile(const std::string& path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return {false, 0, "cannot read " + path + ": it is a folder"};
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {false, 0, "cannot read " + path + ": " + std::strerror(errno)};

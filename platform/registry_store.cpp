@@ -49,15 +49,17 @@ std::string lowerPath(RegRoot root, std::string_view key)
     return lowerPath(root, parts, parts.size());
 }
 
-// A prepared statement that finalizes itself.
+// One use of a cached statement: reset when the use ends, so it holds no lock.
 class Stmt {
 public:
-    Stmt(sqlite3* db, const char* sql)
+    explicit Stmt(sqlite3_stmt* s) : m_s(s) {}
+    ~Stmt()
     {
-        if (db && sqlite3_prepare_v2(db, sql, -1, &m_s, nullptr) != SQLITE_OK)
-            m_s = nullptr;
+        if (m_s) {
+            sqlite3_reset(m_s);
+            sqlite3_clear_bindings(m_s);
+        }
     }
-    ~Stmt() { sqlite3_finalize(m_s); }
     Stmt(const Stmt&) = delete;
     Stmt& operator=(const Stmt&) = delete;
     explicit operator bool() const { return m_s != nullptr; }
@@ -165,19 +167,21 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
         fail("open");
         return;
     }
-    sqlite3_busy_timeout(m_db, 15000);
+    // Generous: under heavy contention SQLite's retry is not fair, and a write that
+    // waits is better than one that fails.
+    sqlite3_busy_timeout(m_db, 60000);
     sqlite3_extended_result_codes(m_db, 1);
 
     // Decide whether this is ours, an empty new file, or something else.
     int appId = -1;
     int tables = -1;
     {
-        Stmt s(m_db, "PRAGMA application_id");
+        Stmt s(prepared("PRAGMA application_id"));
         if (s && s.step() == SQLITE_ROW)
             appId = static_cast<int>(s.colInt(0));
     }
     {
-        Stmt s(m_db, "SELECT count(*) FROM sqlite_master");
+        Stmt s(prepared("SELECT count(*) FROM sqlite_master"));
         if (s && s.step() == SQLITE_ROW)
             tables = static_cast<int>(s.colInt(0));
     }
@@ -189,8 +193,7 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
         return;
     if (appId != 0 || tables != 0) {
         m_error = m_path + " is not a registry database";
-        sqlite3_close(m_db);
-        m_db = nullptr;
+        closeDb();
         return;
     }
     if (mode == Mode::ReadOnly)
@@ -213,17 +216,39 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
 
 RegistryStore::~RegistryStore()
 {
+    closeDb();
+}
+
+void RegistryStore::closeDb()
+{
+    for (auto& entry : m_stmts)
+        sqlite3_finalize(entry.second);
+    m_stmts.clear();
     if (m_db)
         sqlite3_close(m_db);
+    m_db = nullptr;
+}
+
+sqlite3_stmt* RegistryStore::prepared(const char* sql) const
+{
+    for (const auto& entry : m_stmts)
+        if (entry.first == sql)
+            return entry.second;
+    sqlite3_stmt* s = nullptr;
+    if (!m_db ||
+        sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(s);
+        return nullptr;
+    }
+    m_stmts.emplace_back(sql, s);
+    return s;
 }
 
 bool RegistryStore::fail(const char* what)
 {
     m_error = std::string(what) + ": " + (m_db ? sqlite3_errmsg(m_db) : "no database");
-    if (m_db && m_depth == 0) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-    }
+    if (m_depth == 0)
+        closeDb();
     return false;
 }
 
@@ -232,7 +257,7 @@ bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
     auto parts = splitKey(key);
     if (parts.empty())
         return ok();
-    Stmt s(m_db, "SELECT 1 FROM keys WHERE path_l=?");
+    Stmt s(prepared("SELECT 1 FROM keys WHERE path_l=?"));
     return s && s.text(1, lowerPath(root, parts, parts.size())).step() == SQLITE_ROW;
 }
 
@@ -242,7 +267,7 @@ std::optional<std::string> RegistryStore::storedPath(RegRoot root, std::string_v
         return std::nullopt;
     auto parts = splitKey(key);
     std::string path;
-    Stmt s(m_db, "SELECT name FROM keys WHERE path_l=?");
+    Stmt s(prepared("SELECT name FROM keys WHERE path_l=?"));
     for (size_t i = 0; i < parts.size(); ++i) {
         sqlite3_reset(s.get());
         if (!s || s.text(1, lowerPath(root, parts, i + 1)).step() != SQLITE_ROW)
@@ -257,7 +282,7 @@ std::optional<std::string> RegistryStore::storedPath(RegRoot root, std::string_v
 std::optional<RegValue> RegistryStore::value(RegRoot root, std::string_view key,
                                              std::string_view name) const
 {
-    Stmt s(m_db, "SELECT name, type, data FROM vals WHERE key_l=? AND name_l=?");
+    Stmt s(prepared("SELECT name, type, data FROM vals WHERE key_l=? AND name_l=?"));
     if (!s || s.text(1, lowerPath(root, key)).text(2, RegFold(name)).step() != SQLITE_ROW)
         return std::nullopt;
     return RegValue{s.col(0), static_cast<uint32_t>(s.colInt(1)), s.col(2)};
@@ -266,7 +291,7 @@ std::optional<RegValue> RegistryStore::value(RegRoot root, std::string_view key,
 std::vector<std::string> RegistryStore::subKeys(RegRoot root, std::string_view key) const
 {
     std::vector<std::string> out;
-    Stmt s(m_db, "SELECT name FROM keys WHERE parent_l=? ORDER BY path_l");
+    Stmt s(prepared("SELECT name FROM keys WHERE parent_l=? ORDER BY path_l"));
     if (!s)
         return out;
     s.text(1, lowerPath(root, key));
@@ -278,7 +303,7 @@ std::vector<std::string> RegistryStore::subKeys(RegRoot root, std::string_view k
 std::vector<RegValue> RegistryStore::values(RegRoot root, std::string_view key) const
 {
     std::vector<RegValue> out;
-    Stmt s(m_db, "SELECT name, type, data FROM vals WHERE key_l=? ORDER BY name_l");
+    Stmt s(prepared("SELECT name, type, data FROM vals WHERE key_l=? ORDER BY name_l"));
     if (!s)
         return out;
     s.text(1, lowerPath(root, key));
@@ -310,6 +335,7 @@ bool RegistryStore::finish(bool commit)
         m_batchFailed = true;
     if (--m_depth > 0)
         return commit;
+    m_knownKey.clear(); // other processes may change the store between transactions
     if (!m_batchFailed && exec(m_db, "COMMIT"))
         return true;
     if (!m_batchFailed)
@@ -323,16 +349,21 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
     auto parts = splitKey(key);
     if (!begin())
         return false;
+    std::string full = lowerPath(root, parts, parts.size());
+    if (full == m_knownKey)
+        return finish(true);
     // The root always exists; every level below it is created as needed.
     bool good = true;
     for (size_t i = 0; good && i < parts.size(); ++i) {
-        Stmt ins(m_db, "INSERT OR IGNORE INTO keys(path_l, parent_l, name) VALUES(?,?,?)");
+        Stmt ins(prepared("INSERT OR IGNORE INTO keys(path_l, parent_l, name) VALUES(?,?,?)"));
         ins.text(1, lowerPath(root, parts, i + 1))
             .text(2, lowerPath(root, parts, i))
             .text(3, parts[i]);
         good = ins.step() == SQLITE_DONE;
     }
-    if (!good)
+    if (good)
+        m_knownKey = std::move(full);
+    else
         m_error = std::string("create key: ") + sqlite3_errmsg(m_db);
     return finish(good);
 }
@@ -345,9 +376,9 @@ bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_vie
     bool good = createKey(root, key);
     if (good) {
         // The name keeps the case it was first written with, as the registry does.
-        Stmt s(m_db,
-               "INSERT INTO vals(key_l, name_l, name, type, data) VALUES(?,?,?,?,?) "
-               "ON CONFLICT(key_l, name_l) DO UPDATE SET type=excluded.type, data=excluded.data");
+        Stmt s(prepared(
+            "INSERT INTO vals(key_l, name_l, name, type, data) VALUES(?,?,?,?,?) "
+            "ON CONFLICT(key_l, name_l) DO UPDATE SET type=excluded.type, data=excluded.data"));
         s.text(1, lowerPath(root, key))
             .text(2, RegFold(name))
             .text(3, name)
@@ -364,7 +395,7 @@ bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_
 {
     if (!begin())
         return false;
-    Stmt s(m_db, "DELETE FROM vals WHERE key_l=? AND name_l=?");
+    Stmt s(prepared("DELETE FROM vals WHERE key_l=? AND name_l=?"));
     const bool good = s.text(1, lowerPath(root, key)).text(2, RegFold(name)).step() == SQLITE_DONE;
     return finish(good);
 }
@@ -378,13 +409,14 @@ bool RegistryStore::deleteKey(RegRoot root, std::string_view key)
     }
     if (!begin())
         return false;
+    m_knownKey.clear();
     const std::string p = lowerPath(root, parts, parts.size());
     // Everything below p sorts between "p\" and "p]" (']' follows '\').
     const std::string lo = p + "\\", hi = p + "]";
-    Stmt k(m_db, "DELETE FROM keys WHERE path_l=? OR (path_l>=? AND path_l<?)");
+    Stmt k(prepared("DELETE FROM keys WHERE path_l=? OR (path_l>=? AND path_l<?)"));
     bool good = k.text(1, p).text(2, lo).text(3, hi).step() == SQLITE_DONE;
     if (good) {
-        Stmt v(m_db, "DELETE FROM vals WHERE key_l=? OR (key_l>=? AND key_l<?)");
+        Stmt v(prepared("DELETE FROM vals WHERE key_l=? OR (key_l>=? AND key_l<?)"));
         good = v.text(1, p).text(2, lo).text(3, hi).step() == SQLITE_DONE;
     }
     return finish(good);

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace qm {
 
@@ -91,6 +92,15 @@ private:
     bool begin();
     bool finish(bool commit);
     bool fail(const char* what);
+    void closeDb();
+    // Statements live as long as the connection: preparing them anew for every
+    // value would cost more than the writes themselves. Keyed by the SQL literal.
+    sqlite3_stmt* prepared(const char* sql) const;
+
+    mutable std::vector<std::pair<const char*, sqlite3_stmt*>> m_stmts;
+    // The key last created in the running transaction: a batch of values for one
+    // key creates it once. Forgotten when the transaction ends or a key is deleted.
+    std::string m_knownKey;
 
     sqlite3* m_db = nullptr;
     std::string m_path;

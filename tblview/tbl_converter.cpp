@@ -124,17 +124,19 @@ private:
         m_used = 0;
     }
 
+    // Only whole blocks go out before the end: a write that starts inside a
+    // page the previous write left under writeback has to wait for the disk.
     void putSlow(std::string_view text)
     {
-        flush();
-        if (text.size() >= kPageWriteBlock) {
-            // A huge table line goes out in one piece rather than through the block.
-            if (m_ok)
-                m_ok = m_sink.write(text.data(), text.size());
-            return;
+        while (text.size() > kPageWriteBlock - m_used) {
+            const size_t room = kPageWriteBlock - m_used;
+            std::memcpy(m_buffer.get() + m_used, text.data(), room);
+            m_used = kPageWriteBlock;
+            flush();
+            text.remove_prefix(room);
         }
-        std::memcpy(m_buffer.get(), text.data(), text.size());
-        m_used = text.size();
+        std::memcpy(m_buffer.get() + m_used, text.data(), text.size());
+        m_used += text.size();
     }
 
     ByteSink& m_sink;

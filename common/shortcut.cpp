@@ -1,0 +1,243 @@
+#include "common/shortcut.h"
+
+#include <QString>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace qm {
+
+namespace {
+
+// The Windows C runtime's splitting of a parameter string: blanks separate,
+// double quotes group, 2n backslashes before a quote give n and a quoting
+// quote, 2n+1 give n and a literal quote, "" inside quotes is a literal quote.
+// (Kept private here until the process-start helper is shared.)
+std::vector<std::string> splitWindowsArguments(std::string_view s)
+{
+    std::vector<std::string> out;
+    size_t i = 0;
+    while (true) {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+            ++i;
+        if (i >= s.size())
+            break;
+        std::string arg;
+        bool quoted = false;
+        while (i < s.size()) {
+            const char c = s[i];
+            if (!quoted && (c == ' ' || c == '\t'))
+                break;
+            if (c == '\\') {
+                size_t n = 0;
+                while (i < s.size() && s[i] == '\\') {
+                    ++n;
+                    ++i;
+                }
+                if (i < s.size() && s[i] == '"') {
+                    arg.append(n / 2, '\\');
+                    if (n % 2 == 1) {
+                        arg.push_back('"');
+                        ++i;
+                    }
+                } else {
+                    arg.append(n, '\\');
+                }
+                continue;
+            }
+            if (c == '"') {
+                if (quoted && i + 1 < s.size() && s[i + 1] == '"') {
+                    arg.push_back('"');
+                    i += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++i;
+                continue;
+            }
+            arg.push_back(c);
+            ++i;
+        }
+        out.push_back(std::move(arg));
+    }
+    return out;
+}
+
+std::string toUtf8(const std::string& local)
+{
+    return QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size()))
+        .toUtf8()
+        .toStdString();
+}
+
+// One Exec argument quoted by the Desktop Entry rules ("%" doubled as a
+// literal percent; reserved characters force double quotes, inside which
+// " ` $ \ take a backslash).
+std::string quoteExecArgument(const std::string& arg)
+{
+    static const std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
+    bool needQuotes = arg.empty();
+    for (char c : arg)
+        if (reserved.find(c) != std::string_view::npos)
+            needQuotes = true;
+    std::string out;
+    if (needQuotes)
+        out.push_back('"');
+    for (char c : arg) {
+        if (c == '%') {
+            out += "%%";
+            continue;
+        }
+        if (needQuotes && (c == '"' || c == '`' || c == '$' || c == '\\'))
+            out.push_back('\\');
+        out.push_back(c);
+    }
+    if (needQuotes)
+        out.push_back('"');
+    return out;
+}
+
+// The escapes of a string value, applied after the Exec quoting.
+std::string escapeValue(const std::string& v)
+{
+    std::string out;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const char c = v[i];
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case ' ':
+            out += i == 0 ? "\\s" : " ";
+            break;
+        default:
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+bool isWindowsProgram(const std::string& target)
+{
+    if (target.size() < 4)
+        return false;
+    std::string ext = target.substr(target.size() - 4);
+    for (char& c : ext)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (ext != ".exe")
+        return false;
+    // A native program that happens to be named .exe runs as it is.
+    FILE* f = std::fopen(target.c_str(), "rb");
+    if (!f)
+        return true;
+    char magic[4] = {};
+    const size_t n = std::fread(magic, 1, 4, f);
+    std::fclose(f);
+    const bool elf =
+        n == 4 && magic[0] == 0x7f && magic[1] == 'E' && magic[2] == 'L' && magic[3] == 'F';
+    const bool script = n >= 2 && magic[0] == '#' && magic[1] == '!';
+    return !elf && !script;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return std::string();
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string lower(std::string s)
+{
+    for (char& c : s)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+std::string DesktopEntryText(const std::string& displayName, const std::string& target,
+                             const std::string& arguments)
+{
+    std::string exec;
+    if (isWindowsProgram(target))
+        exec = "wine ";
+    exec += quoteExecArgument(target);
+    for (const std::string& a : splitWindowsArguments(arguments))
+        exec += " " + quoteExecArgument(a);
+
+    std::string text = "[Desktop Entry]\n";
+    text += "Type=Application\n";
+    text += "Name=" + escapeValue(toUtf8(displayName)) + "\n";
+    text += "Exec=" + escapeValue(toUtf8(exec)) + "\n";
+    const std::string dir = folderOf(target);
+    if (!dir.empty())
+        text += "Path=" + escapeValue(toUtf8(dir)) + "\n";
+    return text;
+}
+
+int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::string& target,
+                       const std::string& arguments, const std::string& name)
+{
+    std::string path = join == ShortcutJoin::Setup ? folder + "/" + name : folder + name;
+    if (lower(path).find(".desktop") == std::string::npos)
+        path += ".desktop";
+    if (path.size() >= PATH_MAX)
+        return kShortcutPathTooLong;
+
+    const std::string dir = folderOf(path);
+    struct stat st {};
+    if (dir.empty() || ::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return kShortcutFolderMissing;
+
+    std::string base = path.substr(path.find_last_of('/') + 1);
+    if (lower(base).size() > 8 && lower(base).ends_with(".desktop"))
+        base.resize(base.size() - 8);
+    const std::string text = DesktopEntryText(base, target, arguments);
+
+    // Written beside the final name and renamed over it, so a failed write
+    // leaves neither a half file nor a stray temporary one.
+    std::string tmp = path + ".XXXXXX";
+    std::vector<char> buf(tmp.begin(), tmp.end());
+    buf.push_back('\0');
+    const int fd = ::mkstemp(buf.data());
+    if (fd < 0)
+        return kShortcutWriteFailed;
+    tmp = buf.data();
+    size_t done = 0;
+    bool ok = true;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    ok = ::fchmod(fd, 0755) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return kShortcutWriteFailed;
+    }
+    return kShortcutOk;
+}
+
+} // namespace qm

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qm {
+
+// How the two copies of the shortcut writer join folder and name.
+enum class ShortcutJoin {
+    Launcher, // folder + name: the caller's folder ends in a separator
+    Setup,    // folder + "/" + name
+};
+
+// Result codes (0 is success, as the shell's status codes).
+inline constexpr int32_t kShortcutOk = 0;
+inline constexpr int32_t kShortcutFolderMissing = -1;
+inline constexpr int32_t kShortcutWriteFailed = -2;
+inline constexpr int32_t kShortcutPathTooLong = -3;
+
+// Writes a freedesktop .desktop file (the stand-in for a .lnk): Type=Application,
+// Name = the file name without extension, Exec = target and arguments (split
+// by the Windows command-line rules, quoted by the Desktop Entry rules; a
+// Windows program runs through wine), Path = the target's folder.
+// ".desktop" is appended unless the lower-cased path already contains it.
+// The folder is not created; on failure nothing is left behind.
+int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::string& target,
+                       const std::string& arguments, const std::string& name);
+
+inline int32_t CreateShortcutLauncher(const std::string& folder, const std::string& target,
+                                      const std::string& arguments, const std::string& name)
+{
+    return CreateShortcut(ShortcutJoin::Launcher, folder, target, arguments, name);
+}
+inline int32_t CreateShortcutSetup(const std::string& folder, const std::string& target,
+                                   const std::string& arguments, const std::string& name)
+{
+    return CreateShortcut(ShortcutJoin::Setup, folder, target, arguments, name);
+}
+
+// The .desktop text CreateShortcut writes (for tests and previews).
+std::string DesktopEntryText(const std::string& displayName, const std::string& target,
+                             const std::string& arguments);
+
+} // namespace qm

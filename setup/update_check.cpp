@@ -1,0 +1,111 @@
+#include "setup/update_check.h"
+
+#include "common/profile.h"
+#include "common/settings.h"
+#include "platform/http_client.h"
+#include "platform/url_opener.h"
+#include "setup/file_ops.h"
+#include "setup/records.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#ifndef QM_UPDATE_SERVER_URL
+#define QM_UPDATE_SERVER_URL "http://localhost"
+#endif
+
+namespace qmsetup {
+
+std::string UpdateServerBaseUrl()
+{
+    std::string url = QM_UPDATE_SERVER_URL;
+    if (const char* v = std::getenv("QM_UPDATE_SERVER"); v && *v)
+        url = v;
+    while (!url.empty() && url.back() == '/')
+        url.pop_back();
+    return url;
+}
+
+bool DownloadToFile(const std::string& url, const std::string& localPath, SetupMessages& messages)
+{
+    const qm::HttpResult r = qm::CurrentHttpClient().getToFile(url, localPath);
+    if (r.ok())
+        return true;
+    messages.message(kConnectFailedCaption, kConnectFailedText, SetupMessages::Buttons::Ok,
+                     SetupMessages::Answer::Ok, SetupMessages::Icon::None);
+    ::unlink(localPath.c_str()); // a file only, never a folder of that name
+    return false;
+}
+
+namespace {
+
+constexpr const char* kQuestionTail =
+    "\n\nPress 'Yes' if you want to close this setup and jump to the web page to get the newest "
+    "version.\nPress 'No' if you want to continue installing the old version.\nPress 'Cancel' "
+    "if you want to close Setup without doing anything.";
+
+UpdateCheckOutcome compare(const std::string& localFile, int localBuild, const std::string& head,
+                           const std::string& thisVersion, const std::string& pageUrl,
+                           InstallProgress& progress)
+{
+    const qm::ProfileFile reply(localFile);
+    const int remoteBuild = reply.integer("Version", "VersionBuild", 0);
+    const std::string remoteText = reply.text("Version", "VersionString", "<unknown version>");
+    if (remoteBuild > localBuild) {
+        const auto a = progress.message("Newer version available",
+                                        head + "\n\n  THIS Version: " + thisVersion +
+                                            "\n  NEWEST Version: " + remoteText + kQuestionTail,
+                                        SetupMessages::Buttons::YesNoCancel,
+                                        SetupMessages::Answer::Yes, SetupMessages::Icon::None);
+        if (a == SetupMessages::Answer::Yes) {
+            qm::OpenUrl(pageUrl);
+            return UpdateCheckOutcome::CloseSetup;
+        }
+        if (a != SetupMessages::Answer::No)
+            return UpdateCheckOutcome::CloseSetup;
+    }
+    progress.repaint();
+    return UpdateCheckOutcome::Continue;
+}
+
+} // namespace
+
+UpdateCheckOutcome CheckModuleUpdate(const std::string& webName, const std::string& version,
+                                     const std::string& installDir, InstallProgress& progress,
+                                     const std::string& statusPrefix, std::string* errorText)
+{
+    progress.setStatus(statusPrefix + "Checking for updates on the Internet...");
+    progress.repaint();
+    if (!MakeDirectoryPath(installDir)) {
+        if (errorText)
+            *errorText = "Could not create directory\n" + installDir;
+        return UpdateCheckOutcome::DirectoryFailed;
+    }
+    const std::string base = UpdateServerBaseUrl();
+    const std::string local = installDir + "/_setup.ver";
+    DownloadToFile(base + "/quorman/" + webName + "/module.data", local, progress);
+    return compare(local, BuildNumberOf(version),
+                   "There is a newer version of this application available on the internet. It "
+                   "is recommended that you download the new version.",
+                   version, base + "/cgi-bin/quorman.cgi?module=" + webName, progress);
+}
+
+UpdateCheckOutcome CheckKitUpdate(const std::string& webName, const std::string& versionText,
+                                  int versionBuild, InstallProgress& progress)
+{
+    progress.setStatus("Checking for updates on the Internet...");
+    progress.repaint();
+    const std::string base = UpdateServerBaseUrl();
+    std::string temp = qm::GetTempFolder();
+    while (temp.size() > 1 && temp.back() == '/')
+        temp.pop_back();
+    const std::string local = temp + "/kit_setup.ver";
+    DownloadToFile(base + "/quorman/" + webName + "/kit.data", local, progress);
+    return compare(local, versionBuild,
+                   "There is a newer version of this kit available on the internet. It is "
+                   "recommended that you download the new version.",
+                   versionText, base + "/cgi-bin/quormankit.cgi?kit=" + webName, progress);
+}
+
+} // namespace qmsetup

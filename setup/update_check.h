@@ -1,0 +1,40 @@
+#pragma once
+
+#include "setup/progress.h"
+
+#include <string>
+
+namespace qmsetup {
+
+// Root address of the maker's server, no trailing slash: $QM_UPDATE_SERVER
+// when set, else the build's configured value.
+std::string UpdateServerBaseUrl();
+
+enum class UpdateCheckOutcome {
+    Continue,       // go on installing
+    CloseSetup,     // end setup, nothing more is installed
+    DirectoryFailed // module check only: the target folder could not be made
+};
+
+inline constexpr const char* kConnectFailedText =
+    "Could not connect to the Quorvel Manager website to check whether this is the uptodate "
+    "version. Press 'OK' to continue installation.";
+inline constexpr const char* kConnectFailedCaption = "Check for Updates failed";
+
+// GET of url into localPath through the current HttpClient. A failure (no
+// connection, time-out, a body over the size cap, a redirect loop, a file
+// that cannot be written) shows the connection-failure message and deletes
+// localPath. True when the file was stored.
+bool DownloadToFile(const std::string& url, const std::string& localPath, SetupMessages& messages);
+
+// The module check of an install: status, target folder, "_setup.ver", the
+// question. On DirectoryFailed *errorText holds the install's message.
+UpdateCheckOutcome CheckModuleUpdate(const std::string& webName, const std::string& version,
+                                     const std::string& installDir, InstallProgress& progress,
+                                     const std::string& statusPrefix, std::string* errorText);
+
+// The kit check: "kit_setup.ver" in the temporary folder.
+UpdateCheckOutcome CheckKitUpdate(const std::string& webName, const std::string& versionText,
+                                  int versionBuild, InstallProgress& progress);
+
+} // namespace qmsetup
