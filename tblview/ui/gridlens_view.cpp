@@ -53,8 +53,11 @@ bool CGRIDLENS32LView::Navigate(const QString& url)
         QFile f(path);
         std::string bytes;
         if (f.open(QIODevice::ReadOnly)) {
-            const QByteArray all = f.readAll();
-            bytes.assign(all.constData(), size_t(all.size()));
+            // Straight into the string: pages run to tens of megabytes.
+            bytes.resize(size_t(std::max<qint64>(f.size(), 0)));
+            const qint64 got = f.read(bytes.data(), qint64(bytes.size()));
+            bytes.resize(size_t(std::max<qint64>(got, 0)));
+            ok = got >= 0;
         } else {
             ok = false;
         }
