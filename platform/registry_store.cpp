@@ -172,20 +172,26 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
     sqlite3_busy_timeout(m_db, 60000);
     sqlite3_extended_result_codes(m_db, 1);
 
-    // Decide whether this is ours, an empty new file, or something else.
-    int appId = -1;
-    int tables = -1;
-    {
-        Stmt s(prepared("PRAGMA application_id"));
-        if (s && s.step() == SQLITE_ROW)
-            appId = static_cast<int>(s.colInt(0));
-    }
-    {
+    // Decide whether this is ours, an empty new file, or something else. Both
+    // facts are read in one transaction: another process may be creating the
+    // store at this very moment.
+    const auto inspect = [this](int& appId, int& tables) {
+        appId = tables = -1;
+        {
+            Stmt s(prepared("PRAGMA application_id"));
+            if (s && s.step() == SQLITE_ROW)
+                appId = static_cast<int>(s.colInt(0));
+        }
         Stmt s(prepared("SELECT count(*) FROM sqlite_master"));
         if (s && s.step() == SQLITE_ROW)
             tables = static_cast<int>(s.colInt(0));
-    }
-    if (appId < 0 || tables < 0) {
+        return appId >= 0 && tables >= 0;
+    };
+    int appId = -1;
+    int tables = -1;
+    const bool read = exec(m_db, "BEGIN") && inspect(appId, tables);
+    exec(m_db, "COMMIT");
+    if (!read) {
         fail("not a readable database");
         return;
     }
@@ -198,20 +204,37 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
     }
     if (mode == Mode::ReadOnly)
         return; // an empty file: every read reports "missing"
-    // A fresh database: WAL lets readers and one writer of several processes work at once.
-    const bool made = exec(m_db, "PRAGMA journal_mode=WAL") && exec(m_db, "BEGIN IMMEDIATE") &&
-                      exec(m_db, "CREATE TABLE IF NOT EXISTS keys(path_l TEXT PRIMARY KEY, "
-                                 "parent_l TEXT NOT NULL, name TEXT NOT NULL) WITHOUT ROWID") &&
-                      exec(m_db, "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent_l)") &&
-                      exec(m_db, "CREATE TABLE IF NOT EXISTS vals(key_l TEXT NOT NULL, "
-                                 "name_l TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL, "
-                                 "data BLOB NOT NULL, PRIMARY KEY(key_l, name_l)) WITHOUT ROWID") &&
-                      exec(m_db, "PRAGMA application_id=1364021831") && exec(m_db, "COMMIT");
-    static_assert(kApplicationId == 1364021831);
-    if (!made) {
+    // Looks fresh: look again under the write lock, so only one process creates it.
+    if (!exec(m_db, "BEGIN IMMEDIATE") || !inspect(appId, tables)) {
         exec(m_db, "ROLLBACK");
         fail("create schema");
+        return;
     }
+    if (appId != kApplicationId && (appId != 0 || tables != 0)) {
+        exec(m_db, "ROLLBACK");
+        m_error = m_path + " is not a registry database";
+        closeDb();
+        return;
+    }
+    const bool made =
+        appId == kApplicationId ||
+        (exec(m_db, "CREATE TABLE keys(path_l TEXT PRIMARY KEY, "
+                    "parent_l TEXT NOT NULL, name TEXT NOT NULL) WITHOUT ROWID") &&
+         exec(m_db, "CREATE INDEX keys_parent ON keys(parent_l)") &&
+         exec(m_db, "CREATE TABLE vals(key_l TEXT NOT NULL, "
+                    "name_l TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL, "
+                    "data BLOB NOT NULL, PRIMARY KEY(key_l, name_l)) WITHOUT ROWID") &&
+         exec(m_db, "PRAGMA application_id=1364021831"));
+    static_assert(kApplicationId == 1364021831);
+    if (!made || !exec(m_db, "COMMIT")) {
+        exec(m_db, "ROLLBACK");
+        fail("create schema");
+        return;
+    }
+    // WAL lets readers and one writer of several processes work at once. It is
+    // kept in the file; when another process holds the file open the switch may
+    // be refused, and the store still works in its default journal mode.
+    exec(m_db, "PRAGMA journal_mode=WAL");
 }
 
 RegistryStore::~RegistryStore()
