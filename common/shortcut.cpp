@@ -11,63 +11,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/process_start.h"
+
 namespace qm {
 
 namespace {
 
-// The Windows C runtime's splitting of a parameter string: blanks separate,
-// double quotes group, 2n backslashes before a quote give n and a quoting
-// quote, 2n+1 give n and a literal quote, "" inside quotes is a literal quote.
-// (Kept private here until the process-start helper is shared.)
-std::vector<std::string> splitWindowsArguments(std::string_view s)
-{
-    std::vector<std::string> out;
-    size_t i = 0;
-    while (true) {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-            ++i;
-        if (i >= s.size())
-            break;
-        std::string arg;
-        bool quoted = false;
-        while (i < s.size()) {
-            const char c = s[i];
-            if (!quoted && (c == ' ' || c == '\t'))
-                break;
-            if (c == '\\') {
-                size_t n = 0;
-                while (i < s.size() && s[i] == '\\') {
-                    ++n;
-                    ++i;
-                }
-                if (i < s.size() && s[i] == '"') {
-                    arg.append(n / 2, '\\');
-                    if (n % 2 == 1) {
-                        arg.push_back('"');
-                        ++i;
-                    }
-                } else {
-                    arg.append(n, '\\');
-                }
-                continue;
-            }
-            if (c == '"') {
-                if (quoted && i + 1 < s.size() && s[i + 1] == '"') {
-                    arg.push_back('"');
-                    i += 2;
-                    continue;
-                }
-                quoted = !quoted;
-                ++i;
-                continue;
-            }
-            arg.push_back(c);
-            ++i;
-        }
-        out.push_back(std::move(arg));
-    }
-    return out;
-}
 
 std::string toUtf8(const std::string& local)
 {
@@ -178,7 +127,7 @@ std::string DesktopEntryText(const std::string& displayName, const std::string& 
     if (isWindowsProgram(target))
         exec = "wine ";
     exec += quoteExecArgument(target);
-    for (const std::string& a : splitWindowsArguments(arguments))
+    for (const std::string& a : SplitWindowsCommandLine(arguments))
         exec += " " + quoteExecArgument(a);
 
     std::string text = "[Desktop Entry]\n";
