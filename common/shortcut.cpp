@@ -17,7 +17,6 @@ namespace qm {
 
 namespace {
 
-
 std::string toUtf8(const std::string& local)
 {
     return QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size()))
