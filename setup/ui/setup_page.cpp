@@ -30,8 +30,8 @@ CSetupPage::CSetupPage(bool configure, std::string moduleFile, SetupOptions& opt
     setObjectName(configure ? QStringLiteral("configureDialog") : QStringLiteral("setupPage"));
     m_welcome = addLabel(QStringLiteral("Welcome to Quorvel Manager Setup. This will install "
                                         "<NAME> to your hard disk."),
-                         10, 42, 311, 10);
-    m_description = addLabel(QString(), 10, 56, 311, 34);
+                         10, 42, 311, 18);
+    m_description = addLabel(QString(), 10, 61, 311, 30);
     m_status = addLabel(QString(), 10, 92, 236, 28);
     m_differentPath = new QPushButton(QStringLiteral("Install to a different path"), this);
     m_differentPath->setAutoDefault(false);
