@@ -69,6 +69,16 @@ std::string firstOf(qm::SpecialFolder common, qm::SpecialFolder user)
 
 } // namespace
 
+std::string SetupProgramsFolder()
+{
+    return firstOf(qm::SpecialFolder::CommonPrograms, qm::SpecialFolder::Programs);
+}
+
+std::string SetupDesktopFolder()
+{
+    return firstOf(qm::SpecialFolder::CommonDesktop, qm::SpecialFolder::Desktop);
+}
+
 std::string ShortcutName(const std::string& registryName)
 {
     // A file name cannot hold the separator the registry name may hold.
@@ -136,10 +146,8 @@ InstallResult InstallModule(const ModuleJob& jobIn, InstallRun& run, InstallProg
     };
 
     // 0. Preparation.
-    const std::string programsFolder =
-        firstOf(qm::SpecialFolder::CommonPrograms, qm::SpecialFolder::Programs);
-    const std::string desktopFolder =
-        firstOf(qm::SpecialFolder::CommonDesktop, qm::SpecialFolder::Desktop);
+    const std::string programsFolder = SetupProgramsFolder();
+    const std::string desktopFolder = SetupDesktopFolder();
     const std::string systemFolder = qm::GetSpecialFolder(qm::SpecialFolder::System);
     while (job.installDir.size() > 1 && job.installDir.back() == '/')
         job.installDir.pop_back();

@@ -86,6 +86,10 @@ inline constexpr const char* kUninstallerName = "uninstqm.exe";
 inline constexpr const char* kUninstallerName = "uninstqm";
 #endif
 
+// Where the shortcuts go: the all-users folder, else the user's own.
+std::string SetupProgramsFolder();
+std::string SetupDesktopFolder();
+
 // The file name (without ".desktop") of a module's shortcuts.
 std::string ShortcutName(const std::string& registryName);
 // The file type name of a module's extensions: blanks become ".".

@@ -136,14 +136,8 @@ UninstallOutcome UninstallModule(const std::string& displayName)
         }
     }
 
-    const std::string programs = [] {
-        const std::string c = qm::GetSpecialFolder(qm::SpecialFolder::CommonPrograms);
-        return c.empty() ? qm::GetSpecialFolder(qm::SpecialFolder::Programs) : c;
-    }();
-    const std::string desktop = [] {
-        const std::string c = qm::GetSpecialFolder(qm::SpecialFolder::CommonDesktop);
-        return c.empty() ? qm::GetSpecialFolder(qm::SpecialFolder::Desktop) : c;
-    }();
+    const std::string programs = SetupProgramsFolder();
+    const std::string desktop = SetupDesktopFolder();
     const std::string menuFolder =
         programs.empty() ? std::string() : programs + "/" + kToolsFolderName;
     removeShortcut(menuFolder, displayName, rec.exe, out);
