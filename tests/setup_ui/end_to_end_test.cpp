@@ -18,19 +18,6 @@ const std::string kKit = QM_BIN_DIR "/../kit";
 
 class EndToEndTest : public SetupUiTest {
 protected:
-    std::set<std::string> filesOfWorld() const
-    {
-        std::set<std::string> out;
-        QDirIterator it(QString::fromStdString(world.root()), QDir::Files | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const std::string p = it.next().toStdString();
-            if (p.rfind(world.registryPath(), 0) != 0)
-                out.insert(p.substr(world.root().size() + 1));
-        }
-        return out;
-    }
-
     // Runs a program to its end; returns its exit code (-1 when it did not end).
     int runProgram(const std::string& program, const QStringList& args, std::string* out = nullptr)
     {

@@ -18,20 +18,6 @@ namespace {
 
 class ProgressUninstallTest : public SetupUiTest {
 protected:
-    // Every file below the world, as paths relative to it (the store aside).
-    std::set<std::string> filesOfWorld() const
-    {
-        std::set<std::string> out;
-        QDirIterator it(QString::fromStdString(world.root()), QDir::Files | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const std::string p = it.next().toStdString();
-            if (p.find(world.registryPath()) != 0)
-                out.insert(p.substr(world.root().size() + 1));
-        }
-        return out;
-    }
-
     ModuleJob job(const std::string& folder, const std::string& desc, const std::string& target)
     {
         ModuleJob j;

@@ -3,6 +3,8 @@
 #include "common/settings.h"
 #include "setup/records.h"
 
+#include <QDirIterator>
+
 namespace qmsetup::test {
 
 void SetupUiTest::SetUp()
@@ -37,11 +39,16 @@ void SetupUiTest::writeRecord(const std::string& desc, int build, const std::str
     ASSERT_TRUE(qm::WriteRegString(qm::HKEY_LOCAL_MACHINE, key, "Path", path));
 }
 
-std::vector<std::string> SetupUiTest::shownTexts() const
+std::set<std::string> SetupUiTest::filesOfWorld() const
 {
-    std::vector<std::string> out;
-    for (const auto& s : qm::ui::MessageBox::history())
-        out.push_back(s.text.toStdString());
+    std::set<std::string> out;
+    QDirIterator it(QString::fromStdString(world.root()), QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const std::string p = it.next().toStdString();
+        if (p.rfind(world.registryPath(), 0) != 0)
+            out.insert(p.substr(world.root().size() + 1));
+    }
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "common/ui/message_box.h"
 #include "support/temp_world.h"
 
+#include <set>
 #include <string>
 
 namespace qmsetup::test {
@@ -20,8 +21,8 @@ protected:
     // A record as an earlier install leaves it.
     void writeRecord(const std::string& desc, int build, const std::string& version,
                      const std::string& path);
-    // The texts of the message boxes shown so far, in order.
-    std::vector<std::string> shownTexts() const;
+    // Every file below the world, relative to it (the settings store aside).
+    std::set<std::string> filesOfWorld() const;
 };
 
 } // namespace qmsetup::test
