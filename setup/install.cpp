@@ -13,9 +13,6 @@ namespace qmsetup {
 
 namespace {
 
-constexpr const char* kToolsFolderName = "Quorvel Manager Tools";
-constexpr const char* kUninstallerName = "uninstqm.exe";
-
 std::string E(const std::string& s)
 {
     return qm::EscapeRegString(s);
@@ -70,16 +67,41 @@ std::string firstOf(qm::SpecialFolder common, qm::SpecialFolder user)
     return c.empty() ? qm::GetSpecialFolder(user) : c;
 }
 
-std::string shortcutName(std::string name)
+} // namespace
+
+std::string SetupProgramsFolder()
+{
+    return firstOf(qm::SpecialFolder::CommonPrograms, qm::SpecialFolder::Programs);
+}
+
+std::string SetupDesktopFolder()
+{
+    return firstOf(qm::SpecialFolder::CommonDesktop, qm::SpecialFolder::Desktop);
+}
+
+std::string ShortcutName(const std::string& registryName)
 {
     // A file name cannot hold the separator the registry name may hold.
+    std::string name = registryName;
     for (char& c : name)
         if (c == '/')
             c = '-';
     return name;
 }
 
-} // namespace
+std::string ProgIdOf(const std::string& registryName)
+{
+    std::string progId = registryName;
+    for (char& c : progId)
+        if (c == ' ')
+            c = '.';
+    return progId;
+}
+
+std::string InstalledDescriptionPath(const std::string& installDir, const std::string& registryName)
+{
+    return installDir + "/_setup." + ShortcutName(ProgIdOf(registryName)) + ".dat";
+}
 
 std::string BuildHex(int build)
 {
@@ -124,10 +146,8 @@ InstallResult InstallModule(const ModuleJob& jobIn, InstallRun& run, InstallProg
     };
 
     // 0. Preparation.
-    const std::string programsFolder =
-        firstOf(qm::SpecialFolder::CommonPrograms, qm::SpecialFolder::Programs);
-    const std::string desktopFolder =
-        firstOf(qm::SpecialFolder::CommonDesktop, qm::SpecialFolder::Desktop);
+    const std::string programsFolder = SetupProgramsFolder();
+    const std::string desktopFolder = SetupDesktopFolder();
     const std::string systemFolder = qm::GetSpecialFolder(qm::SpecialFolder::System);
     while (job.installDir.size() > 1 && job.installDir.back() == '/')
         job.installDir.pop_back();
@@ -233,6 +253,11 @@ InstallResult InstallModule(const ModuleJob& jobIn, InstallRun& run, InstallProg
         progress.setProgressPosition(run.moduleIndex * 1000 + static_cast<int>(part));
         progress.repaint();
     }
+    // The uninstaller removes the files this copy lists, and nothing else.
+    const std::string keptDescription = InstalledDescriptionPath(job.installDir, job.registryName);
+    if (!CopyFileAtomic(job.moduleFile, keptDescription))
+        return fail(InstallResult::CopyFailed, "Could not copy source file\n" + job.moduleFile +
+                                                   "\nto destination\n" + keptDescription);
 
     // 5. The registry script: created now, imported at the end.
     status("Updating registry...");
@@ -266,18 +291,17 @@ InstallResult InstallModule(const ModuleJob& jobIn, InstallRun& run, InstallProg
 
     // 6. Shortcuts; neither can fail the install.
     status("Creating shortcuts...");
-    if (job.createStartMenuShortcut)
-        qm::CreateShortcutSetup(menuFolder, exePath, "", shortcutName(job.registryName));
-    if (job.createDesktopShortcut)
-        qm::CreateShortcutSetup(desktopFolder, exePath, "", shortcutName(job.registryName));
+    // A module without a program (a library) has nothing to start.
+    const bool hasProgram = !job.exeFile.empty();
+    if (job.createStartMenuShortcut && hasProgram)
+        qm::CreateShortcutSetup(menuFolder, exePath, "", ShortcutName(job.registryName));
+    if (job.createDesktopShortcut && hasProgram)
+        qm::CreateShortcutSetup(desktopFolder, exePath, "", ShortcutName(job.registryName));
 
     // 7. File associations.
     if (job.associateExtensions) {
         status("Registering file extensions...");
-        std::string progId = job.registryName;
-        for (char& c : progId)
-            if (c == ' ')
-                c = '.';
+        const std::string progId = ProgIdOf(job.registryName);
         const std::string classes = "[HKEY_LOCAL_MACHINE\\Software\\Classes\\";
         for (const std::string& ext : extensions) {
             script.row(classes + "." + ext + "]");

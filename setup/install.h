@@ -77,4 +77,27 @@ bool InstallKit(const KitJob& kit, InstallRun& run, InstallProgress& progress);
 // Lower-case hexadecimal without leading zeros (0 gives "0").
 std::string BuildHex(int build);
 
+// The start-menu folder of the suite's shortcuts, below the programs folder.
+inline constexpr const char* kToolsFolderName = "Quorvel Manager Tools";
+// The uninstaller, copied from the setup folder into the system folder.
+#ifdef _WIN32
+inline constexpr const char* kUninstallerName = "uninstqm.exe";
+#else
+inline constexpr const char* kUninstallerName = "uninstqm";
+#endif
+
+// Where the shortcuts go: the all-users folder, else the user's own.
+std::string SetupProgramsFolder();
+std::string SetupDesktopFolder();
+
+// The file name (without ".desktop") of a module's shortcuts.
+std::string ShortcutName(const std::string& registryName);
+// The file type name of a module's extensions: blanks become ".".
+std::string ProgIdOf(const std::string& registryName);
+// Where the install keeps a copy of the module's description, so the
+// uninstaller knows which files of the folder are the module's. Named after
+// the module, as several modules may share one folder.
+std::string InstalledDescriptionPath(const std::string& installDir,
+                                     const std::string& registryName);
+
 } // namespace qmsetup

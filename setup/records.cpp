@@ -90,6 +90,11 @@ std::string lower(std::string s)
 
 } // namespace
 
+std::string FolderCompareKey(const std::string& folder)
+{
+    return lower(stripTrailingSeparators(folder));
+}
+
 void ClassifyKitModule(ModuleEntry& e, const std::string& defaultDirectory,
                        const LastSetupSettings& last)
 {
@@ -140,8 +145,7 @@ ModuleEntry ClassifyKitModule(const std::string& sourceFolder)
 void ReclassifyKitModule(ModuleEntry& e, const std::string& newTargetFolder)
 {
     e.targetFolder = newTargetFolder;
-    const bool same = lower(stripTrailingSeparators(e.installedPath)) ==
-                      lower(stripTrailingSeparators(newTargetFolder));
+    const bool same = FolderCompareKey(e.installedPath) == FolderCompareKey(newTargetFolder);
     switch (e.state) {
     case ModuleState::SameVersion:
     case ModuleState::NewInstance:
@@ -181,8 +185,7 @@ SetupPageDecision CompareForSetupPage(const std::string& thisVersion,
             "version.\n\nCurrently installed version: " +
                 installed.version + "\nThis version: V" + thisVersion +
                 "\n\nDo you still want to install the older version?",
-            SetupMessages::Buttons::YesNo, SetupMessages::Answer::No,
-            SetupMessages::Icon::None);
+            SetupMessages::Buttons::YesNo, SetupMessages::Answer::No, SetupMessages::Icon::None);
         if (a != SetupMessages::Answer::Yes)
             d.presentation = SetupPagePresentation::Cancelled;
         return d;

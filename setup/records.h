@@ -75,6 +75,9 @@ ModuleEntry ClassifyKitModule(const std::string& sourceFolder);
 void ClassifyKitModule(ModuleEntry& entry, const std::string& defaultDirectory,
                        const LastSetupSettings& last);
 
+// A folder as setup compares folders: lower-cased, trailing separators removed.
+std::string FolderCompareKey(const std::string& folder);
+
 // After a confirmed configuration: the entry takes the new folder (the flags
 // are set by the caller) and its state follows.
 void ReclassifyKitModule(ModuleEntry& entry, const std::string& newTargetFolder);

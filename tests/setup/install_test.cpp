@@ -129,10 +129,10 @@ TEST_F(InstallTest, TwoModuleKitEndToEnd)
               "\"" + launcherTarget + "/PLAYDECK32.exe\" \"%1\"");
     const std::string uninstall =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel Manager Tools";
-    EXPECT_EQ(hklm(uninstall, "UninstallString"), system + "/uninstqm.exe");
-    EXPECT_EQ(qm::test::readFileBytes(system + "/uninstqm.exe"),
-              qm::test::readFileBytes(kKitDir + "/uninstqm.exe"));
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(system + "/uninstqm.exe.manifest")));
+    EXPECT_EQ(hklm(uninstall, "UninstallString"), system + "/uninstqm");
+    EXPECT_EQ(qm::test::readFileBytes(system + "/uninstqm"),
+              qm::test::readFileBytes(kKitDir + "/uninstqm"));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(system + "/uninstqm.manifest")));
 
     // Shortcuts: both in the menu folder, only the launcher's on the desktop.
     const std::string menu = world.dataHome() + "/applications/Quorvel Manager Tools";

@@ -1,0 +1,10 @@
+#include "setup/ui/setup_app.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QMSetup"));
+    return qmsetup::RunQmSetup(QApplication::applicationFilePath().toLocal8Bit().toStdString());
+}

@@ -1,0 +1,117 @@
+#include "setup/ui/kit_page.h"
+#include "setup/ui/progress_page.h"
+#include "setup/ui/setup_page.h"
+#include "setup_ui_support.h"
+
+#include <QFontInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <cstdlib>
+
+namespace qmsetup::test {
+namespace {
+
+// The pages' size and frame; with QM_SCREENSHOT_DIR set the pictures are
+// saved there (docs/qmsetup-*.png are made this way).
+class PageLookTest : public SetupUiTest {
+protected:
+    void checkFrame(CPageFrame& page, const char* shotName)
+    {
+        const DialogUnits du(SetupPageFont());
+        EXPECT_EQ(page.size(), QSize(du.x(331), du.y(226)));
+        EXPECT_EQ(page.windowTitle(), "Quorvel Manager Setup");
+        EXPECT_EQ(QFontInfo(page.font()).pointSize(), 8);
+        EXPECT_EQ(page.backButton()->text(), "< &Back");
+        EXPECT_EQ(page.cancelButton()->text(), "Cancel");
+        EXPECT_FALSE(page.backButton()->isEnabled());
+        // The buttons sit below the etched line, inside the window.
+        const QWidget* line = page.findChild<QWidget*>(QStringLiteral("etchedLine"));
+        ASSERT_NE(line, nullptr);
+        EXPECT_LT(line->geometry().bottom(), page.mainButton()->geometry().top());
+        EXPECT_LE(page.cancelButton()->geometry().right(), page.width());
+        EXPECT_LE(page.cancelButton()->geometry().bottom(), page.height());
+        const auto* banner = page.findChild<QLabel*>(QStringLiteral("banner"));
+        ASSERT_NE(banner, nullptr);
+        EXPECT_EQ(banner->pixmap().size(), QSize(497, 60));
+        if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(page.grab().save(QString::fromLocal8Bit(dir) + "/" + shotName));
+        }
+    }
+
+    std::string suiteModule(const std::string& folder, const std::string& desc,
+                            const std::string& ext, const std::string& text)
+    {
+        // The folder a player would see, not the test's temporary one.
+        world.writeFile("kit/" + folder + "/" + folder, "program " + folder);
+        return world.writeFile("kit/" + folder + "/qm_modul.dat",
+                               "[Module]\nDesc=" + desc + "\nLong=" + folder +
+                                   "\nVers=1.0 (Build 1)\n[Installation]\nEXEfile=" + folder +
+                                   "\nDefaultDirectory=/home/player/QuorvelManager/" + folder +
+                                   "\n[Files]\nNum=1\n1=" + folder +
+                                   "\n[Extensions]\nNum=" + (ext.empty() ? "0" : "1\n1=" + ext) +
+                                   "\n[Description]\nWhileInstallation=" + text + "\n");
+    }
+};
+
+TEST_F(PageLookTest, DialogUnitsFollowTheWindowsRule)
+{
+    QFont f = SetupPageFont();
+    const DialogUnits du(f);
+    EXPECT_EQ(du.x(4), du.baseX());
+    EXPECT_EQ(du.y(8), du.baseY());
+    EXPECT_EQ(du.x(331), (331 * du.baseX() + 2) / 4);
+    EXPECT_EQ(du.y(226), (226 * du.baseY() + 4) / 8);
+    EXPECT_EQ(QFontInfo(f).pointSize(), 8);
+}
+
+TEST_F(PageLookTest, SetupKitAndProgressPages)
+{
+    const std::string playdeck = suiteModule(
+        "PLAYDECK32", "Quorvel Manager PLAYDECK32", "vpp",
+        "The level and MOD launcher for Red Faction: lists your levels and MODs and starts the "
+        "game with the one you choose.");
+    suiteModule("GRIDLENS32L", "Quorvel Manager GRIDLENS32L", "tbl",
+                "The table viewer: shows the game's .tbl files as coloured pages.");
+    suiteModule("Tools", "Quorvel Manager Tools Library", "", "The suite's tools library.");
+    world.writeFile("kit/qm_kit.dat", "[General]\nVersion=1.0\nVersionBuild=1\n[Modules]\nNum=3\n"
+                                      "1=PLAYDECK32\n2=GRIDLENS32L\n3=Tools\n");
+    world.writeFile("kit/uninstqm", "uninstaller");
+
+    SetupOptions options = LoadSetupOptions("/home/player/QuorvelManager/PLAYDECK32");
+    {
+        CSetupPage page(false, playdeck, options);
+        ASSERT_TRUE(page.initialise());
+        page.show();
+        checkFrame(page, "qmsetup-setup-page.png");
+        EXPECT_EQ(page.mainButton()->text(), "I&nstall");
+    }
+
+    const LocateResult located = LocateDistribution(world.root() + "/kit/qmsetup");
+    ASSERT_TRUE(located.ok);
+    std::vector<ModuleEntry> entries;
+    SetupOptions kitOptions = LoadSetupOptions("");
+    {
+        CKitPage page(located.distribution, kitOptions, entries);
+        page.initialise();
+        page.show();
+        page.moduleList()->setCurrentRow(0);
+        page.refresh();
+        checkFrame(page, "qmsetup-kit-page.png");
+    }
+
+    for (ModuleEntry& e : entries)
+        e.targetFolder = world.home() + "/QuorvelManager/" + e.longName;
+    KitJob job{located.distribution.setupFolder, LoadKitHeader(located.distribution.kitFile),
+               entries, false};
+    CProgressPage progress(job);
+    progress.show();
+    progress.runInstall();
+    EXPECT_EQ(progress.statusLine()->text(), "Installation of all modules completed successfully.");
+    EXPECT_EQ(progress.mainButton()->text(), "Fi&nish");
+    EXPECT_TRUE(progress.mainButton()->isEnabled());
+    checkFrame(progress, "qmsetup-progress-done.png");
+}
+
+} // namespace
+} // namespace qmsetup::test
