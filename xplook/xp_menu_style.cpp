@@ -322,6 +322,8 @@ QSize XpMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* optio
     if (type == CT_MenuItem) {
         if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
             QSize s = measureItem(*item);
+            // QMenu drops items of no width; a separator's width does not matter.
+            s.setWidth(std::max(s.width(), 1));
             // QMenu adds the widest key text itself; leave it out here so the
             // menu ends up as wide as the measuring rule says.
             const QString key = KeyOf(item->text);
