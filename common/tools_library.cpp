@@ -8,9 +8,22 @@ namespace qm {
 
 std::string ToolsLibraryCandidateBesideProgram()
 {
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                     : QString();
+    const QString dir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     return (dir + QStringLiteral("/libqm_tools.so")).toStdString();
+}
+
+namespace {
+std::string& overridePath()
+{
+    static std::string path;
+    return path;
+}
+} // namespace
+
+void SetToolsLibraryPath(const std::string& path)
+{
+    overridePath() = path;
 }
 
 bool CallToolsLibrary(const char* entry)
@@ -19,7 +32,10 @@ bool CallToolsLibrary(const char* entry)
     // between calls, so an updated library is picked up at once.
     QLibrary lib;
     const QString beside = QString::fromStdString(ToolsLibraryCandidateBesideProgram());
-    lib.setFileName(QFileInfo::exists(beside) ? beside : QStringLiteral("qm_tools"));
+    if (!overridePath().empty())
+        lib.setFileName(QString::fromStdString(overridePath()));
+    else
+        lib.setFileName(QFileInfo::exists(beside) ? beside : QStringLiteral("qm_tools"));
     if (!lib.load())
         return false;
     using Entry = void (*)();

@@ -12,4 +12,8 @@ bool CallToolsLibrary(const char* entry);
 // Where the library was searched first: the running program's folder.
 std::string ToolsLibraryCandidateBesideProgram();
 
+// Loads the library from exactly this file instead of searching for it (tests
+// load a library of their own); "" restores the normal search.
+void SetToolsLibraryPath(const std::string& path);
+
 } // namespace qm

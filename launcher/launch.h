@@ -1,0 +1,52 @@
+#pragma once
+
+#include "launcher/catalogue.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace playdeck {
+
+inline constexpr const char* kModKeywordMainWindow = "-mod ";
+inline constexpr const char* kModKeywordChooser = "-MOD ";
+
+// The game's parameters: switches (plus one space when not empty), then
+// "-level " + level, or modKeyword + MOD, or both as
+// modKeyword + MOD + " -level " + level. Names go in as they are, unquoted.
+// With neither a MOD nor a level only the switches remain.
+std::string BuildLaunchParameters(const std::string& switches, const std::string& modName,
+                                  const std::string& levelName, const std::string& modKeyword);
+
+// What a launch starts: the game program with its parameter string, run in
+// the game folder.
+struct LaunchRequest {
+    std::string program;       // game folder + "rf.exe"
+    std::string parameters;    // one Windows-style parameter string
+    std::string workingFolder; // the game folder
+    bool operator==(const LaunchRequest&) const = default;
+};
+
+// The main window's decision for the selected row's first two columns: level
+// modes need a file name of at least 5 characters; a Mods row plays the MOD,
+// and its level when column 1 is set. Nothing for a row that cannot be played
+// or a mode outside 0..2.
+std::optional<LaunchRequest> LaunchRequestForRow(int32_t modeNumber, const std::string& c0,
+                                                 const std::string& c1,
+                                                 const std::string& gameFolder,
+                                                 const std::string& switches);
+// The same with the game folder and "CommandLineSwitches" read from the store.
+std::optional<LaunchRequest> LaunchRequestForRow(int32_t modeNumber, const std::string& c0,
+                                                 const std::string& c1);
+
+// The action chooser's parameters: no switches, "-MOD ".
+LaunchRequest ChooserLaunchRequest(const std::string& gameFolder, const std::string& modName,
+                                   const std::string& levelName);
+
+// Starts the request through the current process starter; not waited for.
+bool StartLaunch(const LaunchRequest& request);
+
+// "AutoClose" (default 1): only exactly 1 ends the launcher after a launch.
+bool ShouldAutoClose();
+
+} // namespace playdeck

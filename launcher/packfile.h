@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace playdeck {
+
+inline constexpr uint32_t kVppSignature = 0x51890ACE;
+inline constexpr uint32_t kVppVersion = 1;
+inline constexpr int64_t kVppBlock = 2048;
+inline constexpr int64_t kVppDirEntrySize = 64;
+inline constexpr int64_t kVppNameSize = 60;
+
+// x rounded up to the next multiple of 2048 (x itself when it is one).
+constexpr int64_t AlignUp2048(int64_t x)
+{
+    return (x + kVppBlock - 1) / kVppBlock * kVppBlock;
+}
+
+// The three strings a level file carries about itself, as stored (8-bit).
+struct LevelInfo {
+    std::string levelName;
+    std::string author;
+    std::string date;
+    bool operator==(const LevelInfo&) const = default;
+};
+
+// The packfile's own name, lower-cased, without its last 4 characters, plus
+// ".rfl": the name of the level file a level packfile carries.
+std::string LevelFileNameFor(const std::string& packfilePath);
+
+// Offset of the data block of the level file named like the packfile, or -1
+// when the file cannot be read, is no version-1 packfile, or holds no such
+// entry. Reads only the header and the directory up to the match.
+int32_t FindRflInVpp(const std::string& path);
+
+// Reads the level name, author and date of the packfile's level file. False
+// (outputs untouched) when the packfile is no level or the level-information
+// offset points outside the file; a string cut short by the end of the file
+// ends there.
+bool ReadLevelInfo(const std::string& path, std::string& levelName, std::string& author,
+                   std::string& date);
+std::optional<LevelInfo> ReadLevelInfo(const std::string& path);
+
+} // namespace playdeck

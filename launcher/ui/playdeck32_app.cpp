@@ -1,0 +1,112 @@
+#include "launcher/ui/playdeck32_app.h"
+
+#include "common/ui/message_box.h"
+#include "launcher/game_locator.h"
+#include "launcher/ui/look_hooks.h"
+#include "launcher/ui/main_frame.h"
+#include "launcher/ui/playdeck32_view.h"
+#include "launcher/ui/splash_dlg.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace playdeck {
+
+namespace {
+
+constexpr int kDefaultSplashMs = 2000;
+
+// The `.VPP` association and the action chooser arrive with the launcher's
+// shell integration; start-up already calls them where they belong.
+void WriteAssociationStep() {}
+void ShowActionChooser(const std::string&) {}
+
+void pause(int ms)
+{
+    if (ms <= 0)
+        return;
+    // The picture keeps painting while the user interface waits; input is held back.
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+int SplashPauseMs()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("QM_SPLASH_MS", &ok);
+    if (!ok)
+        return kDefaultSplashMs;
+    return ms < 0 ? 0 : ms;
+}
+
+std::string CommandLineFile(const QStringList& arguments)
+{
+    QString text = arguments.join(QLatin1Char(' '));
+    qsizetype b = 0, e = text.size();
+    while (b < e && text[b] == QLatin1Char('"'))
+        ++b;
+    while (e > b && text[e - 1] == QLatin1Char('"'))
+        --e;
+    text = text.mid(b, e - b);
+    if (text.isEmpty())
+        return {};
+    // A folder opens for reading on this system; it is still no packfile.
+    if (!QFileInfo(text).isFile())
+        return {};
+    QFile f(text);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QFile::encodeName(text).toStdString();
+}
+
+CPLAYDECK32App::CPLAYDECK32App() = default;
+CPLAYDECK32App::~CPLAYDECK32App() = default;
+
+bool CPLAYDECK32App::InitInstance(const QStringList& arguments)
+{
+    EnableFlatLook();
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvel Network"));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kLauncherTitle));
+
+    const bool installed = IsGameInstalled();
+
+    // A readable file on the command line goes to the action chooser and
+    // nothing else. Anything else on the command line is ignored: the
+    // launcher has no document of its own to open.
+    m_chooserFile = CommandLineFile(arguments);
+    if (!m_chooserFile.empty()) {
+        ShowActionChooser(m_chooserFile);
+        m_exitCode = 0;
+        return false;
+    }
+
+    auto splash = std::make_unique<CSplashDlg>();
+    splash->ShowNow();
+    WriteAssociationStep();
+    pause(SplashPauseMs());
+
+    if (!installed) {
+        qm::ui::MessageBox::show(nullptr, QMessageBox::Warning, QString::fromLatin1(kLauncherTitle),
+                                 QString::fromLatin1(kGameMissingMessage), QMessageBox::Ok);
+        m_exitCode = 1;
+        return false;
+    }
+
+    m_frame = std::make_unique<CMainFrame>();
+    m_frame->PlaceOnScreen();
+    m_frame->view()->OnInitialUpdate();
+    ApplyMenuLook(m_frame.get(), m_frame->levelPopup());
+    m_frame->show();
+    m_frame->PlaceOnScreen();
+    m_frame->repaint();
+    splash.reset();
+    return true;
+}
+
+} // namespace playdeck

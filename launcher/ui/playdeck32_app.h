@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+#include <string>
+
+namespace playdeck {
+
+class CMainFrame;
+class CSplashDlg;
+
+// The start-up pause in milliseconds: QM_SPLASH_MS when it holds a number
+// (negative counts as 0), else 2000.
+int SplashPauseMs();
+
+// The packfile a command line names for the action chooser: the text after
+// the program name with double quotes stripped from both ends, when it names
+// a regular file that can be opened for reading; "" otherwise.
+std::string CommandLineFile(const QStringList& arguments);
+
+// The launcher's application object: start-up and ownership of the frame.
+class CPLAYDECK32App {
+public:
+    CPLAYDECK32App();
+    ~CPLAYDECK32App();
+
+    // Start-up in the launcher's order. arguments: the command line after the
+    // program name. True when the main window is up; false when the program
+    // is to end with exitCode().
+    bool InitInstance(const QStringList& arguments);
+
+    int exitCode() const { return m_exitCode; }
+    CMainFrame* mainFrame() const { return m_frame.get(); }
+    // The file handed to the action chooser, "" when none was.
+    const std::string& chooserFile() const { return m_chooserFile; }
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    std::string m_chooserFile;
+    int m_exitCode = 0;
+};
+
+} // namespace playdeck

@@ -1,0 +1,157 @@
+#include "demo/demo_game/packfile_builder.h"
+#include "launcher_fixture.h"
+#include "platform/process_start.h"
+
+#include <QTest>
+#include <QToolBar>
+
+namespace playdeck::test {
+namespace {
+
+class LaunchTest : public LauncherTest {
+protected:
+    void SetUp() override
+    {
+        LauncherTest::SetUp();
+        setDword("AutoClose", 0);
+    }
+    std::vector<std::string> args(size_t i = 0) const
+    {
+        return i < recorder.requests().size() ? recorder.requests()[i].arguments
+                                              : std::vector<std::string>{"<no start>"};
+    }
+    void clickRow(int row, bool twice) const
+    {
+        const QPoint at = view->visualRect(view->levelModel()->index(row, 1)).center();
+        if (twice)
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        else
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    qm::RecordingProcessStarter recorder;
+    qm::ScopedProcessStarter guard{&recorder};
+};
+
+using Args = std::vector<std::string>;
+
+TEST_F(LaunchTest, ReturnDoubleClickAndToolbarStartTheGameWithTheLevel)
+{
+    ASSERT_NE(start(), nullptr);
+    const int glass = rowOf(QStringLiteral("Glass House.vpp\t"));
+    // Return on the selected row: the name goes in unquoted, split at its blank.
+    clickRow(glass, false);
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_EQ(recorder.requests().size(), 1u);
+    EXPECT_EQ(recorder.requests()[0].program, game + "rf.exe");
+    EXPECT_EQ(recorder.requests()[0].workingFolder, game);
+    EXPECT_EQ(args(0), (Args{"-level", "Glass", "House"}));
+
+    // Extra switches go in front, followed by one space.
+    qm::WriteRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, "CommandLineSwitches",
+                       "-window +set r_fullscreen 0");
+    clickRow(rowOf(QStringLiteral("LEVEL one.vpp\t")), true);
+    EXPECT_EQ(args(1), (Args{"-window", "+set", "r_fullscreen", "0", "-level", "LEVEL", "one"}));
+
+    QTest::mouseClick(frame->toolBar()->widgetForAction(frame->action(CommandId::LevelPlay)),
+                      Qt::LeftButton);
+    EXPECT_EQ(args(2), args(1));
+    QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(args(3), args(1));
+    EXPECT_EQ(recorder.requests().size(), 4u);
+    EXPECT_TRUE(frame->isVisible()); // "AutoClose" 0
+}
+
+TEST_F(LaunchTest, ModRowsStartTheModAndItsLevel)
+{
+    setDword("LastMode", 2);
+    ASSERT_NE(start(), nullptr);
+    select({rowOf(QStringLiteral("Zombie Mode\t\t"))});
+    QTest::keyClick(view, Qt::Key_Return);
+    select({rowOf(QStringLiteral("Rebellion\treb01.vpp"))});
+    QTest::keyClick(view, Qt::Key_Return);
+    select({rowOf(QStringLiteral("Zombie Mode\tzm_Lab.vpp"))});
+    frame->action(CommandId::LevelPlay)->trigger();
+    EXPECT_EQ(args(0), (Args{"-mod", "Zombie", "Mode"}));
+    EXPECT_EQ(args(1), (Args{"-mod", "Rebellion", "-level", "reb01"}));
+    EXPECT_EQ(args(2), (Args{"-mod", "Zombie", "Mode", "-level", "zm_Lab"}));
+}
+
+TEST_F(LaunchTest, NothingStartsWithoutExactlyOneRowOrWhenDoubleClickIsOff)
+{
+    ASSERT_NE(start(), nullptr);
+    select({0, 1});
+    QTest::keyClick(view, Qt::Key_Return);
+    view->LaunchSelected();
+    EXPECT_TRUE(recorder.requests().empty());
+
+    setDword("DoubleClick_LaunchLevel", 0);
+    clickRow(0, false);
+    clickRow(0, true);
+    EXPECT_TRUE(recorder.requests().empty());
+    EXPECT_EQ(view->GetSingleSelection(), 0);
+    setDword("DoubleClick_LaunchLevel", 1);
+    clickRow(0, true);
+    EXPECT_EQ(recorder.requests().size(), 1u);
+}
+
+TEST_F(LaunchTest, AutoCloseOnlyWhenExactlyOne)
+{
+    for (uint32_t value : {0u, 2u, 1u}) {
+        SCOPED_TRACE(value);
+        setDword("AutoClose", value);
+        ASSERT_NE(start(), nullptr);
+        select({0});
+        QTest::keyClick(view, Qt::Key_Return);
+        EXPECT_EQ(frame->isVisible(), value != 1);
+    }
+    // A failed start closes all the same.
+    recorder.setResult(false);
+    ASSERT_NE(start(), nullptr);
+    select({0});
+    frame->action(CommandId::LevelPlay)->trigger();
+    EXPECT_FALSE(frame->isVisible());
+    // Default: on.
+    qm::RegistryStore().deleteValue(qm::HKEY_CURRENT_USER, qm::SettingsKey, "AutoClose");
+    ASSERT_NE(start(), nullptr);
+    select({0});
+    frame->action(CommandId::LevelPlay)->trigger();
+    EXPECT_FALSE(frame->isVisible());
+}
+
+// File names are bytes: one that is not valid in the locale's encoding is shown
+// as best it can be, and the game still gets the name as it is on disk.
+TEST_F(LaunchTest, NamesReachTheGameByteForByte)
+{
+    const std::string name = "Caf\xE9 Noir";
+    qm::demo::WriteBytes(
+        game + "user_maps/single/" + name + ".vpp",
+        qm::demo::BuildVpp(
+            {{"caf\xE9 noir.rfl", qm::demo::BuildRfl("Caf\xE9", "Me", "2001"), {}}}));
+    ASSERT_NE(start(), nullptr);
+    const int row = rowOf(QString::fromLocal8Bit(name.c_str()) + QStringLiteral(".vpp"));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(view->GetItemText(row, 0), name + ".vpp");
+    select({row});
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(args(0), (Args{"-level", "Caf\xE9", "Noir"}));
+}
+
+// The real process start: the stand-in game records how it was started.
+TEST_F(LauncherTest, TheStandInGameSeesTheLevelAndTheGameFolder)
+{
+    setDword("AutoClose", 0);
+    ASSERT_NE(start(), nullptr);
+    select({rowOf(QStringLiteral("sp_Tower Climb.vpp\t"))});
+    QTest::keyClick(view, Qt::Key_Return);
+    const std::string log = game + "rf_launch.log";
+    QTRY_VERIFY_WITH_TIMEOUT(qm::test::readFileBytes(log).find("end\n") != std::string::npos,
+                             10000);
+    const std::string real =
+        QFileInfo(QString::fromStdString(game)).canonicalFilePath().toStdString();
+    EXPECT_EQ(qm::test::readFileBytes(log),
+              "launch\ncwd " + real + "\narg -level\narg sp_Tower\narg Climb\nend\n");
+}
+
+} // namespace
+} // namespace playdeck::test

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "common/settings.h"
+#include "common/tools_library.h"
+#include "common/ui/message_box.h"
+#include "demo/demo_game/demo_game.h"
+#include "launcher/game_locator.h"
+#include "launcher/ui/main_frame.h"
+#include "launcher/ui/playdeck32_app.h"
+#include "launcher/ui/playdeck32_view.h"
+#include "support/temp_world.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace playdeck::test {
+
+// A demo game in a fresh world, its "InstallPath" stored, no start-up pause.
+class LauncherTest : public qm::test::TempWorldTest {
+protected:
+    void SetUp() override
+    {
+        game = world.root() + "/Red Faction/";
+        std::string error;
+        ASSERT_TRUE(qm::demo::MakeDemoGame(game, QM_BIN_DIR "/qm_rf_standin", error)) << error;
+        world.setEnv("QM_SPLASH_MS", "0");
+        qm::ui::MessageBox::clearHistory();
+    }
+    void TearDown() override { qm::ui::MessageBox::clearHistory(); }
+
+    void install(const std::string& path) const
+    {
+        qm::WriteRegString(qm::HKEY_LOCAL_MACHINE, kGameRegistryKey, kGameInstallPathValue, path);
+    }
+    void setDword(const char* name, uint32_t value) const
+    {
+        qm::WriteRegDword(qm::HKEY_CURRENT_USER, qm::SettingsKey, name, value);
+    }
+    uint32_t dword(const char* name) const
+    {
+        return qm::ReadRegDword(qm::HKEY_CURRENT_USER, qm::SettingsKey, name, 12345);
+    }
+
+    // Runs start-up with the game installed; the window is up and active.
+    CMainFrame* start(const QStringList& arguments = {});
+
+    // The list's rows, cells joined by TAB, as --list prints them.
+    QStringList rows() const;
+    QStringList headers() const;
+    std::vector<int> widths() const;
+    // Selects exactly the rows given.
+    void select(std::initializer_list<int> rowsToSelect) const;
+    int rowOf(const QString& firstCells) const;
+
+    std::string game;
+    std::unique_ptr<CPLAYDECK32App> app;
+    CMainFrame* frame = nullptr;
+    CPLAYDECK32View* view = nullptr;
+};
+
+// The expected --list output of a mode, from the catalogue's own test files.
+QStringList ExpectedListing(const char* mode);
+
+} // namespace playdeck::test
