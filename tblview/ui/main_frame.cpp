@@ -1,0 +1,354 @@
+#include "tblview/ui/main_frame.h"
+
+#include "common/ui/file_dialog.h"
+#include "common/ui/message_box.h"
+#include "tblview/ui/about_dlg.h"
+#include "tblview/ui/gridlens_app.h"
+#include "tblview/ui/gridlens_doc.h"
+#include "tblview/ui/gridlens_view.h"
+#include "tblview/ui/left_view.h"
+#include "tblview/ui/print_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace gridlens {
+
+namespace {
+constexpr int kTreeWidth = 180;
+const char* const kVersionPane = "V2.0 Beta 01 (Build 101)";
+QString programTitle()
+{
+    return QString::fromLatin1(kProgramTitle);
+}
+} // namespace
+
+CMainFrame::CMainFrame(CGRIDLENS32LApp& app) : m_app(app)
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_left = new CLeftView(m_splitter);
+    m_view = new CGRIDLENS32LView(m_splitter);
+    m_splitter->addWidget(m_left);
+    m_splitter->addWidget(m_view);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
+
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+
+    // Width min(screen, 780), height min(screen, 500), centred.
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, 1024, 768);
+    const int w = std::min(screen.width(), 780);
+    const int h = std::min(screen.height(), 500);
+    setGeometry(screen.x() + (screen.width() - w) / 2, screen.y() + (screen.height() - h) / 2, w,
+                h);
+    m_splitter->setSizes({kTreeWidth, std::max(1, w - kTreeWidth)});
+    setAcceptDrops(true);
+
+    connect(m_app.document(), &CGRIDLENS32LDoc::documentChanged, this,
+            &CMainFrame::onDocumentChanged);
+    connect(m_left, &CLeftView::anchorChosen, this, [this](int index) {
+        m_view->Navigate(
+            QStringLiteral("%1#%2").arg(QString::fromLocal8Bit(m_app.TempPagePath)).arg(index));
+    });
+    refreshRecentFiles();
+    onDocumentChanged();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::action(CommandId id) const
+{
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+QLabel* CMainFrame::statusPane(int index) const
+{
+    return index >= 0 && index < 3 ? m_panes[index] : nullptr;
+}
+
+void CMainFrame::createActions()
+{
+    for (const Command& c : Commands()) {
+        auto* a = new QAction(MenuTextOf(c), this);
+        a->setIcon(PictureIcon(c.picture));
+        if (c.toolbarText)
+            a->setIconText(QString::fromLatin1(c.toolbarText));
+        a->setStatusTip(QString::fromLatin1(c.prompt));
+        if (c.tip)
+            a->setToolTip(QString::fromLatin1(c.tip));
+        const QString key = KeyOf(c);
+        if (!key.isEmpty())
+            a->setShortcut(QKeySequence(key));
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a); // keys work whether or not the command is on a menu
+        m_actions[c.id] = a;
+    }
+    connect(action(CommandId::FileOpen), &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(action(CommandId::FileExport), &QAction::triggered, this, &CMainFrame::OnFileExport);
+    connect(action(CommandId::FilePrint), &QAction::triggered, this, &CMainFrame::OnFilePrint);
+    connect(action(CommandId::FilePrintSetup), &QAction::triggered, this,
+            &CMainFrame::OnFilePrintSetup);
+    connect(action(CommandId::AppExit), &QAction::triggered, this, &QWidget::close);
+    connect(action(CommandId::AppAbout), &QAction::triggered, this, &CMainFrame::OnAppAbout);
+    connect(action(CommandId::FileNew), &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(action(CommandId::FileSave), &QAction::triggered, this, &CMainFrame::OnFileSave);
+    connect(action(CommandId::NextPane), &QAction::triggered, this, [this] { OnNextPane(false); });
+    connect(action(CommandId::PrevPane), &QAction::triggered, this, [this] { OnNextPane(true); });
+    // The seventh toolbar button has no handler, so it always shows disabled.
+    action(CommandId::ContextHelp)->setEnabled(false);
+    action(CommandId::FileMru)->setEnabled(false);
+}
+
+void CMainFrame::createMenus()
+{
+    std::map<QString, QMenu*> menus;
+    for (const Command& c : Commands()) {
+        if (!c.menu)
+            continue;
+        const QString title = QString::fromLatin1(c.menu);
+        QMenu*& menu = menus[title];
+        if (!menu)
+            menu = menuBar()->addMenu(title);
+        if (c.separatorBefore)
+            menu->addSeparator();
+        QAction* a = action(c.id);
+        if (!KeyOf(c).isEmpty())
+            a->setText(MenuTextOf(c) + QLatin1Char('\t') + KeyOf(c));
+        menu->addAction(a);
+    }
+    m_fileMenu = menus[QStringLiteral("&File")];
+    m_mruPlaceholder = action(CommandId::FileMru);
+}
+
+void CMainFrame::createToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Main toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("mainToolBar"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolBar->setIconSize(QSize(16, 16));
+    for (const ToolbarSlot& slot : ToolbarLayout()) {
+        if (slot.isSeparator)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(action(slot.id));
+    }
+}
+
+void CMainFrame::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    for (int i = 1; i < 3; ++i) {
+        m_panes[i] = new QLabel(i == 1 ? QStringLiteral(" ") : QString::fromLatin1(kVersionPane));
+        m_panes[i]->setMinimumWidth(150);
+        m_panes[i]->setFrameShape(QFrame::StyledPanel);
+        m_panes[i]->setFrameShadow(QFrame::Sunken);
+        // Pane 0 (the prompts) takes what is left: a stretching pane 1 would
+        // squeeze it away in Qt's status bar.
+        bar->addPermanentWidget(m_panes[i]);
+    }
+    // Pane 0 shows the prompts, and "Ready" when there is none.
+    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& text) {
+        if (text.isEmpty())
+            bar->showMessage(QStringLiteral("Ready"));
+    });
+    bar->showMessage(QStringLiteral("Ready"));
+}
+
+void CMainFrame::onDocumentChanged()
+{
+    CGRIDLENS32LDoc* doc = m_app.document();
+    setWindowTitle(programTitle() + QStringLiteral(" - ") + doc->GetTitle());
+    action(CommandId::FileExport)->setEnabled(!doc->GetPathName().isEmpty());
+    m_left->Fill(doc->anchors());
+    if (!m_view->Navigate(QString::fromLocal8Bit(m_app.TempPagePath)))
+        m_view->showEmpty();
+    m_view->setFocus();
+}
+
+void CMainFrame::refreshRecentFiles()
+{
+    for (QAction* a : m_mruActions) {
+        m_fileMenu->removeAction(a);
+        a->deleteLater();
+    }
+    m_mruActions.clear();
+    const QStringList& files = m_app.recentFiles().entries();
+    m_mruPlaceholder->setVisible(files.isEmpty());
+    for (int i = 0; i < files.size(); ++i) {
+        QString shown = QDir::toNativeSeparators(files[i]);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
+        a->setStatusTip(QString::fromLatin1(CommandOf(CommandId::FileMru).prompt));
+        connect(a, &QAction::triggered, this, [this, i] { OnOpenRecentFile(i); });
+        m_fileMenu->insertAction(m_mruPlaceholder, a);
+        m_mruActions.push_back(a);
+    }
+}
+
+void CMainFrame::OnFileOpen()
+{
+    const QString path = qm::ui::FileDialog::getOpenFileName(
+        this, QStringLiteral("Open"), QString(),
+        QStringLiteral("TBL table files (*.TBL *.tbl);;All Files (*.*)"));
+    if (!path.isEmpty())
+        m_app.OpenDocumentFile(path);
+}
+
+void CMainFrame::OnOpenRecentFile(int index)
+{
+    const QStringList& files = m_app.recentFiles().entries();
+    if (index < 0 || index >= files.size())
+        return;
+    // As the framework does: an entry that no longer opens leaves the list.
+    if (!m_app.OpenDocumentFile(files[index])) {
+        m_app.recentFiles().Remove(index);
+        refreshRecentFiles();
+    }
+}
+
+QString CMainFrame::ExportNameFor(const QString& title)
+{
+    return (title.size() > 4 ? title.left(title.size() - 4) : QString()) + QStringLiteral(".html");
+}
+
+void CMainFrame::OnFileExport()
+{
+    CGRIDLENS32LDoc* doc = m_app.document();
+    if (doc->GetPathName().isEmpty())
+        return;
+    const QString proposed = ExportNameFor(doc->GetTitle());
+    QString target;
+    for (;;) {
+        target =
+            qm::ui::FileDialog::getSaveFileName(this, QStringLiteral("Export to HTML"), proposed,
+                                                QStringLiteral("HTML files (*.html)"));
+        if (target.isEmpty())
+            return;
+        if (QFileInfo(target).suffix().isEmpty())
+            target += QStringLiteral(".html");
+        const QFileInfo info(target);
+        if (!(info.exists() && !info.isWritable()))
+            break;
+        // A read-only target is refused, and the user may choose again.
+        qm::ui::MessageBox::show(this, QMessageBox::Warning, QStringLiteral("Export to HTML"),
+                                 QDir::toNativeSeparators(target) +
+                                     QStringLiteral("\nThis file is set to read-only.\nTry again "
+                                                    "with a different file name."));
+    }
+
+    // Byte for byte the temporary page; the old file is replaced only once
+    // the new one is complete.
+    QString reason;
+    QFile page(QString::fromLocal8Bit(doc->pagePath()));
+    QSaveFile out(target);
+    if (!page.open(QIODevice::ReadOnly))
+        reason = page.errorString();
+    else if (!out.open(QIODevice::WriteOnly))
+        reason = out.errorString();
+    else {
+        const QByteArray bytes = page.readAll();
+        if (page.error() != QFileDevice::NoError)
+            reason = page.errorString();
+        else if (out.write(bytes) != bytes.size() || !out.commit())
+            reason = out.errorString();
+    }
+    if (!reason.isEmpty()) {
+        out.cancelWriting();
+        qm::ui::MessageBox::show(this, QMessageBox::Warning, programTitle(),
+                                 QStringLiteral("The page could not be exported to\n\n%1\n\n%2")
+                                     .arg(QDir::toNativeSeparators(target), reason));
+    }
+}
+
+bool CMainFrame::PrintOn(QPrinter& printer)
+{
+    printer.setDocName(m_app.document()->GetTitle());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_view->printTo(printer);
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        const QString name =
+            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        qm::ui::MessageBox::show(
+            this, QMessageBox::Warning, programTitle(),
+            QStringLiteral("The page could not be printed on \"%1\".").arg(name));
+    }
+    return ok;
+}
+
+void CMainFrame::OnFilePrint()
+{
+    QPrinter& printer = m_app.printer();
+    if (PrintDialogs::print(printer, this))
+        PrintOn(printer);
+}
+
+void CMainFrame::OnFilePrintSetup()
+{
+    PrintDialogs::pageSetup(m_app.printer(), this);
+}
+
+void CMainFrame::OnFileNew()
+{
+    m_app.document()->OnNewDocument();
+}
+
+void CMainFrame::OnFileSave()
+{
+    // The viewer never writes a table: saving does nothing.
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg dlg(this);
+    dlg.exec();
+}
+
+void CMainFrame::OnNextPane(bool previous)
+{
+    Q_UNUSED(previous); // with two panes, next and previous are the same pane
+    if (m_left->hasFocus())
+        m_view->setFocus(Qt::ShortcutFocusReason);
+    else
+        m_left->setFocus(Qt::ShortcutFocusReason);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    // Each dropped file is opened in turn, as the framework does; the last one stays.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    activateWindow();
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            m_app.OpenDocumentFile(url.toLocalFile());
+}
+
+} // namespace gridlens

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace gridlens {
+
+// The recent-file list, kept as the framework keeps it: values "File1" to
+// "File10" under the profile key's "Recent File List", most recent first.
+class RecentFileList {
+public:
+    static constexpr int kSize = 10;
+    static const char* const kKey;
+
+    void Load();
+    // Puts path first (moving it up when already listed).
+    void Add(const QString& path);
+    void Remove(int index);
+    const QStringList& entries() const { return m_entries; }
+    // Writes the list when it changed since Load, as the framework does at exit.
+    void Save();
+
+private:
+    QStringList m_entries;
+    bool m_changed = false;
+};
+
+} // namespace gridlens
