@@ -88,7 +88,10 @@ XpMenu::~XpMenu()
     m_subMenus.clear();
     if (m_menu) {
         LibraryPopups().erase(m_menu.data());
-        delete m_menu.data();
+        if (m_ownsMenu)
+            delete m_menu.data();
+        else
+            m_menu->removeEventFilter(this);
     }
 }
 
@@ -100,6 +103,12 @@ QSize XpMenu::cell() const
 QMenu* XpMenu::newPopup(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
+    registerPopup(menu);
+    return menu;
+}
+
+void XpMenu::registerPopup(QMenu* menu)
+{
     menu->setStyle(m_style.get());
     menu->setFont(MenuFont());
     LibraryPopups().insert(menu);
@@ -108,7 +117,6 @@ QMenu* XpMenu::newPopup(QWidget* parent)
     // item data in line before the popup shows.
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { Synchronise(menu); });
     menu->installEventFilter(this);
-    return menu;
 }
 
 bool XpMenu::LoadMenu(const std::vector<MenuTemplateItem>& bar, QWidget* parent)
@@ -147,6 +155,18 @@ bool XpMenu::LoadPopup(const MenuTemplateItem& popup, QWidget* parent)
     return !popup.items.empty();
 }
 
+bool XpMenu::LoadPopup(const MenuTemplateItem& popup, QMenu* into)
+{
+    if (!into)
+        return false;
+    into->clear();
+    m_menu = into;
+    m_ownsMenu = false;
+    registerPopup(into);
+    fill(popup.items);
+    return !popup.items.empty();
+}
+
 void XpMenu::fill(const std::vector<MenuTemplateItem>& items)
 {
     QActionGroup* radios = nullptr;
@@ -161,6 +181,22 @@ void XpMenu::fill(const std::vector<MenuTemplateItem>& items)
             connect(sub, &XpMenu::commandTriggered, this, &XpMenu::commandTriggered);
             QAction* a = m_menu->addMenu(sub->m_menu);
             m_items.push_back({text, -1, 0, false, sub->m_menu, a, {}, false});
+            continue;
+        }
+        if (item.action) {
+            m_menu->addAction(item.action);
+            XpMenuItem adopted{text.isEmpty() ? item.action->text() : text,
+                               -1,
+                               item.commandId,
+                               false,
+                               nullptr,
+                               item.action,
+                               {},
+                               true,
+                               false};
+            m_items.push_back(adopted);
+            connect(item.action, &QAction::triggered, this,
+                    [this, id = item.commandId] { emit commandTriggered(id); });
             continue;
         }
         QAction* a = AppendItem(text, item.commandId);
@@ -180,7 +216,9 @@ void XpMenu::fill(const std::vector<MenuTemplateItem>& items)
     AlignAcceleratorColumn(texts);
     for (size_t i = 0; i < m_items.size(); ++i) {
         m_items[i].text = texts[i];
-        if (m_items[i].action && !m_items[i].separator && !m_items[i].popup)
+        // A program's action keeps its text: the menu lays its keys out in a
+        // column of their own, after the widest label, which the padding gives too.
+        if (m_items[i].action && !m_items[i].separator && !m_items[i].popup && !m_items[i].adopted)
             m_items[i].action->setText(texts[i]);
     }
 }
@@ -220,12 +258,22 @@ bool XpMenu::ModifyItem(const QString& text, int commandId, const QPixmap& pictu
     if (!item)
         return false;
     item->text = text;
-    item->picture = picture;
-    if (item->action) {
+    if (item->action)
         item->action->setText(text);
-        item->action->setIcon(picture.isNull() ? QIcon() : QIcon(picture));
-    }
+    setPicture(*item, picture);
     return true;
+}
+
+void XpMenu::setPicture(XpMenuItem& item, const QPixmap& picture)
+{
+    item.picture = picture;
+    if (!item.action)
+        return;
+    // The style draws the picture; a program's action keeps its own icon for
+    // its toolbar button.
+    m_style->setPicture(item.action, picture);
+    if (!item.adopted)
+        item.action->setIcon(picture.isNull() ? QIcon() : QIcon(picture));
 }
 
 bool XpMenu::LoadToolbar(const ToolbarPictures& pictures)
@@ -247,7 +295,7 @@ bool XpMenu::LoadToolbar(const ToolbarPictures& pictures)
         if (picture.size() != cell())
             picture = picture.scaled(cell(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
         item->imageIndex = index;
-        ModifyItem(item->text, id, picture);
+        setPicture(*item, picture);
         added = true;
     }
     return added;

@@ -29,6 +29,9 @@ struct MenuTemplateItem {
     bool checkable = false;
     bool radio = false;                  // a checked radio-style item shows a dot
     std::vector<MenuTemplateItem> items; // a popup's items
+    // The program's own action for the command: the menu shows it as it is
+    // (keys, prompts, state stay the program's). None: the menu makes one.
+    QAction* action = nullptr;
 };
 
 // A toolbar picture strip: cells of `cell` size side by side, one per button
@@ -53,6 +56,7 @@ struct XpMenuItem {
     QMenu* popup = nullptr;
     QPointer<QAction> action; // the menu entry the item describes
     QPixmap picture;          // the item's own picture, empty: none
+    bool adopted = false;     // action is the program's, its text stays as it is
     bool used = false;        // bookkeeping of Synchronise
 };
 
@@ -78,6 +82,8 @@ public:
     bool LoadMenu(const std::vector<MenuTemplateItem>& bar, QWidget* parent);
     // Builds a lone popup (a context menu) from one template item.
     bool LoadPopup(const MenuTemplateItem& popup, QWidget* parent);
+    // The same into a popup the program made and keeps owning (emptied first).
+    bool LoadPopup(const MenuTemplateItem& popup, QMenu* into);
     // Attaches the picture of every button whose command is on this menu.
     // Whether any picture was added.
     bool LoadToolbar(const ToolbarPictures& pictures);
@@ -121,13 +127,15 @@ private:
     XpMenu(int xpLook, std::shared_ptr<XpMenuStyle> style, QObject* parent);
     QMenu* newPopup(QWidget* parent);
     void fill(const std::vector<MenuTemplateItem>& items);
-    void adoptText(QAction* action, const QString& text);
+    void registerPopup(QMenu* menu);
+    void setPicture(XpMenuItem& item, const QPixmap& picture);
     XpMenuItem* findItem(int commandId);
 
     bool m_xpLook;
     std::shared_ptr<XpMenuStyle> m_style;
     QPointer<QMenuBar> m_bar;
     QPointer<QMenu> m_menu; // this object's popup (none for a bar)
+    bool m_ownsMenu = true;
     std::vector<XpMenuItem> m_items;
     std::vector<XpMenu*> m_subMenus; // owned as QObject children
 };

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QStyleFactory>
@@ -97,6 +98,12 @@ bool XpMenuStyle::drawsXp() const
         depth = screen ? screen->depth() : 32;
     }
     return m_xpLook && depth > 8;
+}
+
+void XpMenuStyle::setPicture(const QAction* action, const QPixmap& picture)
+{
+    m_pictures.insert(action, picture);
+    connect(action, &QObject::destroyed, this, [this, action] { m_pictures.remove(action); });
 }
 
 QSize XpMenuStyle::measureItem(const QStyleOptionMenuItem& item) const
@@ -277,10 +284,19 @@ void XpMenuStyle::drawControl(ControlElement element, const QStyleOption* option
 {
     if (element == CE_MenuItem) {
         if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+            QStyleOptionMenuItem drawn = *item;
+            if (const auto* menu = qobject_cast<const QMenu*>(widget)) {
+                const QAction* action = menu->actionAt(item->rect.center());
+                const auto it = action ? m_pictures.constFind(action) : m_pictures.cend();
+                if (it != m_pictures.cend())
+                    drawn.icon = it->isNull() ? QIcon() : QIcon(*it);
+                else if (action && !action->isIconVisibleInMenu())
+                    drawn.icon = QIcon();
+            }
             if (drawsXp())
-                drawXpItem(painter, *item);
+                drawXpItem(painter, drawn);
             else
-                drawClassicItem(painter, *item);
+                drawClassicItem(painter, drawn);
             return;
         }
     }

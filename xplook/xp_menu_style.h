@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QHash>
+#include <QPixmap>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QSize>
 
@@ -29,6 +32,8 @@ public:
     // chosen again at each item, so a depth change applies to the next paint.
     void setDisplayDepth(int bits) { m_depth = bits; }
     bool drawsXp() const;
+    // The menu picture of an action, drawn instead of the action's own icon.
+    void setPicture(const QAction* action, const QPixmap& picture);
 
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
@@ -56,6 +61,7 @@ private:
 
     bool m_xpLook;
     int m_depth = 0; // 0: the screen's depth
+    QHash<const QAction*, QPixmap> m_pictures;
 };
 
 // The picture drawn embossed, as disabled pictures are: its shape in the
