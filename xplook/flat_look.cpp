@@ -216,12 +216,24 @@ FlatControl::FlatControl(QWidget* window, ControlKind kind)
     window->installEventFilter(this);
     if (paintTarget() != window)
         paintTarget()->installEventFilter(this);
+    if (auto* frame = qobject_cast<QFrame*>(window); frame && kind == ControlKind::Plain) {
+        // The two rings need a two-pixel edge, or the list's viewport and
+        // headers would cover the inner one.
+        m_savedFrameStyle = frame->frameStyle();
+        m_savedLineWidth = frame->lineWidth();
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        frame->setLineWidth(2);
+    }
     updateState();
 }
 
 FlatControl::~FlatControl()
 {
     if (m_window) {
+        if (auto* frame = qobject_cast<QFrame*>(m_window.data()); frame && m_savedFrameStyle >= 0) {
+            frame->setFrameStyle(m_savedFrameStyle);
+            frame->setLineWidth(m_savedLineWidth);
+        }
         m_window->removeEventFilter(this);
         if (paintTarget())
             paintTarget()->removeEventFilter(this);
@@ -695,13 +707,24 @@ void FlatLookManager::PollHoverAt(const QPoint& globalCursor)
         found = controlOf(under);
     }
     FlatControl* previous = m_hotWindow ? controlOf(m_hotWindow) : nullptr;
+    // A list shows itself hot while an item of its header is.
+    auto headerList = [this](FlatControl* header, bool hot) {
+        if (!header || header->kind() != ControlKind::Header)
+            return;
+        if (FlatControl* list = controlOf(header->window()->parentWidget())) {
+            list->setHot(hot);
+            list->RepaintFrame();
+        }
+    };
     if (found) {
         if (!found->isNewHot(globalCursor, under == m_hotWindow))
             return;
         if (previous && previous != found) {
             previous->setHot(false);
             previous->RepaintFrame();
+            headerList(previous, false);
         }
+        headerList(found, found->hotItem() >= 0);
         found->setHot(true);
         if (previous == found) {
             // Another item of the same control: its frame changes though hot stays.
@@ -715,6 +738,7 @@ void FlatLookManager::PollHoverAt(const QPoint& globalCursor)
     if (previous) {
         previous->setHot(false);
         previous->RepaintFrame();
+        headerList(previous, false);
     }
     m_hotWindow = nullptr;
 }

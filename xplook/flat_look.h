@@ -93,6 +93,8 @@ private:
     uint16_t m_drawnState = 0;
     int m_hotItem = -1;
     int m_requests = 0;
+    int m_savedFrameStyle = -1; // a list's own frame, given back when forgotten
+    int m_savedLineWidth = 0;
 };
 
 // The flat look of one process: an application-wide event filter that finds

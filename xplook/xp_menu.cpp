@@ -25,6 +25,22 @@ std::set<const QMenu*>& LibraryPopups()
 
 constexpr int kMncExecute = 2;
 
+// The lowered character after the first single '&' of a text; "&&" is a
+// literal ampersand (a recent file "a&&b.tbl"), not a mnemonic.
+QChar MnemonicOf(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&'))
+            continue;
+        if (text[i + 1] == QLatin1Char('&')) {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toLower();
+    }
+    return {};
+}
+
 } // namespace
 
 QPixmap MakePictureStrip(const std::vector<QIcon>& pictures, QSize cell)
@@ -64,8 +80,14 @@ void AlignAcceleratorColumn(std::vector<QString>& texts)
         if (tab < 0)
             continue;
         QString label = t.left(tab);
-        while (labelWidth(label) < w)
+        // A font whose blank takes no room cannot pad; stop rather than spin.
+        for (int width = labelWidth(label); width < w;) {
             label += QLatin1Char(' ');
+            const int wider = labelWidth(label);
+            if (wider <= width)
+                break;
+            width = wider;
+        }
         t = label + t.mid(tab);
     }
 }
@@ -403,9 +425,9 @@ int XpMenu::MenuChar(QChar ch, QMenu* popup)
         return 0;
     if (popup->actions().size() != static_cast<qsizetype>(owner->m_items.size()))
         Synchronise(popup);
-    const QString key = (QLatin1Char('&') + ch).toLower();
+    const QChar wanted = ch.toLower();
     for (size_t pos = 0; pos < owner->m_items.size(); ++pos)
-        if (owner->m_items[pos].text.toLower().contains(key))
+        if (MnemonicOf(owner->m_items[pos].text) == wanted)
             return static_cast<int>(pos) | (kMncExecute << 16);
     return 0;
 }

@@ -113,8 +113,9 @@ public:
     static bool IsLibraryMenu(const QMenu* popup);
     // Brings the item data in line with the popup's real entries.
     void Synchronise(QMenu* popup);
-    // The mnemonic lookup: position in the low word and 2 in the high word,
-    // or 0 when no item's text holds "&" + ch (the default handling then).
+    // The mnemonic lookup: position in the low word and 2 in the high word of
+    // the first item whose mnemonic is ch (either case), or 0 when there is
+    // none (the default handling then).
     int MenuChar(QChar ch, QMenu* popup);
 
 signals:

@@ -306,9 +306,13 @@ TEST_F(FlatLookTest, FlatLookPaintsEveryControlKind)
     EXPECT_EQ(img.pixelColor(size - 1, header->height() / 2), dark);
     manager().PollHoverAt(header->viewport()->mapToGlobal(QPoint(5, 5)));
     EXPECT_EQ(manager().controlOf(header)->hotItem(), 0);
+    EXPECT_TRUE(manager().controlOf(table)->state() & kStateHot) << "the list follows its header";
     EXPECT_EQ(shot(header).pixelColor(size - 1, header->height() / 2), dk);
     img = shot(table);
     EXPECT_EQ(img.pixelColor(0, 50), dark) << "the list's own edit-like frame";
+    EXPECT_EQ(img.pixelColor(1, 50), dk) << "hot while its header is";
+    hoverAway();
+    EXPECT_FALSE(manager().controlOf(table)->state() & kStateHot);
 
     // Tabs and their page.
     QTabBar* tabBar = tabs->tabBar();

@@ -3,6 +3,7 @@
 #include "xplook/xp_menu.h"
 #include "xplook/xp_menu_style.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
@@ -220,4 +221,50 @@ TEST(XpMenuSynchronise, MnemonicLookup)
     QAction recent("&1 weapons.tbl");
     file->insertAction(menu.action(12), &recent);
     EXPECT_EQ(menu.MenuChar('1', file), 3 | (2 << 16));
+
+    // A doubled ampersand is a literal one, not a mnemonic.
+    QAction literal("&2 R&&D.tbl");
+    file->insertAction(menu.action(12), &literal);
+    EXPECT_EQ(menu.MenuChar('d', file), 0);
+    EXPECT_EQ(menu.MenuChar('2', file), 4 | (2 << 16));
+}
+
+TEST(XpMenuLoad, ProgramActionsAndPopupStayTheProgramsOwn)
+{
+    auto* program = new QMenu("&Level");
+    QAction play("&Play selected level");
+    play.setShortcut(QKeySequence(Qt::Key_F9));
+    QPixmap blue(22, 22);
+    blue.fill(Qt::blue);
+    play.setIcon(QIcon(blue));
+    play.setIconVisibleInMenu(false);
+    QAction create("&Create shortcut to level");
+    {
+        XpMenu menu(1);
+        MenuTemplateItem level{"&Level", 0, true, false, false, {}, nullptr};
+        level.items = {{"&Play selected level\tF9", 5, false, false, false, {}, &play},
+                       {"&Create shortcut to level", 6, false, false, false, {}, &create}};
+        ASSERT_TRUE(menu.LoadPopup(level, program));
+        EXPECT_TRUE(XpMenu::IsLibraryMenu(program));
+        EXPECT_EQ(program->style(), menu.style());
+        ASSERT_EQ(program->actions().size(), 2);
+        EXPECT_EQ(program->actions()[0], &play);
+        EXPECT_EQ(play.text(), "&Play selected level") << "the program's text stays";
+        EXPECT_TRUE(menu.LoadToolbar({Strip({Qt::red}, {20, 20}), {20, 20}, {5}}));
+        EXPECT_EQ(PictureColour(&play, {22, 22}), QColor(Qt::blue)) << "toolbar icon kept";
+
+        // The menu draws the strip's picture, not the action's icon.
+        program->popup(QPoint(10, 10));
+        QApplication::processEvents();
+        const QImage shot = program->grab().toImage();
+        const QRect g = program->actionGeometry(&play);
+        const int t = std::max(0, (g.height() - 24) / 2);
+        EXPECT_EQ(shot.pixelColor(g.left() + 3 + 10, g.top() + t + 2 + 10), QColor(Qt::red));
+        const QRect c = program->actionGeometry(&create);
+        EXPECT_NE(shot.pixelColor(c.left() + 3 + 10, c.top() + t + 2 + 10), QColor(Qt::red));
+        program->hide();
+    }
+    // The program's popup outlives the menu object and is its plain self again.
+    EXPECT_EQ(program->actions().size(), 2);
+    delete program;
 }
