@@ -1,7 +1,9 @@
 #include "tblview/ui/gridlens_view.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -53,8 +55,11 @@ bool CGRIDLENS32LView::Navigate(const QString& url)
         QFile f(path);
         std::string bytes;
         if (f.open(QIODevice::ReadOnly)) {
-            const QByteArray all = f.readAll();
-            bytes.assign(all.constData(), size_t(all.size()));
+            // Straight into the string: pages run to tens of megabytes.
+            bytes.resize(size_t(std::max<qint64>(f.size(), 0)));
+            const qint64 got = f.read(bytes.data(), qint64(bytes.size()));
+            bytes.resize(size_t(std::max<qint64>(got, 0)));
+            ok = got >= 0;
         } else {
             ok = false;
         }
@@ -88,6 +93,8 @@ int CGRIDLENS32LView::firstVisibleLine() const
 void CGRIDLENS32LView::pageChanged()
 {
     m_layouts.clear();
+    m_anchor = m_cursor = TextPos{};
+    m_selecting = false;
     m_contentWidth = 0;
     for (int line : m_page.longestLines(kWidthCandidates))
         m_contentWidth = std::max(m_contentWidth, int(std::ceil(layoutOf(line).maximumWidth())));
@@ -129,12 +136,23 @@ void CGRIDLENS32LView::paintEvent(QPaintEvent* event)
     const int first = verticalScrollBar()->value();
     const int x = kMargin - horizontalScrollBar()->value();
     const int height = viewport()->height();
+    const auto [selFrom, selTo] = selection();
+    QTextCharFormat highlight;
+    highlight.setBackground(palette().brush(QPalette::Highlight));
+    highlight.setForeground(palette().brush(QPalette::HighlightedText));
     for (int line = first, y = kMargin; line < m_page.lineCount() && y < height;
          ++line, y += m_lineHeight) {
         if (y + m_lineHeight < event->rect().top())
             continue;
         const QTextLayout& layout = layoutOf(line);
-        layout.draw(&p, QPointF(x, y));
+        QList<QTextLayout::FormatRange> selected;
+        if (selFrom.line <= line && line <= selTo.line) {
+            const int from = line == selFrom.line ? selFrom.column : 0;
+            const int to = line == selTo.line ? selTo.column : int(layout.text().size());
+            if (to > from)
+                selected.append({from, to - from, highlight});
+        }
+        layout.draw(&p, QPointF(x, y), selected);
         const int w = int(std::ceil(layout.maximumWidth()));
         if (w > m_contentWidth) {
             // A line wider than the first guess: widen the scroll range after painting.
@@ -189,10 +207,90 @@ void CGRIDLENS32LView::keyPressEvent(QKeyEvent* event)
         v->setValue(v->maximum());
         break;
     default:
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
+        if (event->matches(QKeySequence::Copy)) {
+            if (!selectedText().isEmpty())
+                QGuiApplication::clipboard()->setText(selectedText());
+        } else if (event->matches(QKeySequence::SelectAll)) {
+            selectAll();
+        } else {
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
     }
     event->accept();
+}
+
+CGRIDLENS32LView::TextPos CGRIDLENS32LView::posAt(const QPoint& point) const
+{
+    TextPos pos;
+    if (m_page.lineCount() == 0)
+        return pos;
+    const int row = (point.y() - kMargin) / m_lineHeight;
+    pos.line = std::clamp(firstVisibleLine() + (point.y() < kMargin ? -1 : row), 0,
+                          m_page.lineCount() - 1);
+    const QTextLayout& layout = layoutOf(pos.line);
+    if (layout.lineCount() > 0)
+        pos.column =
+            layout.lineAt(0).xToCursor(point.x() - kMargin + horizontalScrollBar()->value());
+    return pos;
+}
+
+std::pair<CGRIDLENS32LView::TextPos, CGRIDLENS32LView::TextPos> CGRIDLENS32LView::selection() const
+{
+    return m_anchor < m_cursor ? std::pair(m_anchor, m_cursor) : std::pair(m_cursor, m_anchor);
+}
+
+QString CGRIDLENS32LView::selectedText() const
+{
+    const auto [from, to] = selection();
+    QString text;
+    for (int line = from.line; line <= to.line && from < to; ++line) {
+        const QString whole = m_page.lineText(line);
+        const int start = line == from.line ? from.column : 0;
+        const int end = line == to.line ? to.column : int(whole.size());
+        if (line > from.line)
+            text += QLatin1Char('\n');
+        text += whole.mid(start, std::max(0, end - start));
+    }
+    return text.replace(QChar(0xA0), QLatin1Char(' '));
+}
+
+void CGRIDLENS32LView::selectAll()
+{
+    m_anchor = TextPos{};
+    m_cursor.line = std::max(0, m_page.lineCount() - 1);
+    m_cursor.column = int(m_page.lineText(m_cursor.line).size());
+    viewport()->update();
+}
+
+void CGRIDLENS32LView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    m_anchor = m_cursor = posAt(event->position().toPoint());
+    m_selecting = true;
+    viewport()->update();
+}
+
+void CGRIDLENS32LView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_selecting)
+        return QAbstractScrollArea::mouseMoveEvent(event);
+    const QPoint at = event->position().toPoint();
+    // Dragging past the edge scrolls on.
+    if (at.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (at.y() > viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    m_cursor = posAt(at);
+    viewport()->update();
+}
+
+void CGRIDLENS32LView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_selecting = false;
+    QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
 bool CGRIDLENS32LView::printTo(QPrinter& printer) const

@@ -35,6 +35,10 @@ public:
     int contentWidth() const { return m_contentWidth; }
     QFont pageFont() const { return m_font; }
 
+    // The selected text, lines joined by "\n" ("" when nothing is selected).
+    QString selectedText() const;
+    void selectAll();
+
     // Prints the whole page, wrapped to the paper's width. false when the
     // printer could not be started.
     bool printTo(QPrinter& printer) const;
@@ -45,9 +49,19 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    struct TextPos {
+        int line = 0, column = 0;
+        auto operator<=>(const TextPos&) const = default;
+    };
+    TextPos posAt(const QPoint& point) const;
+    std::pair<TextPos, TextPos> selection() const; // ordered
+
     void pageChanged();
     void updateScrollBars();
     const QTextLayout& layoutOf(int line) const;
@@ -59,6 +73,8 @@ private:
     int m_contentWidth = 0;
     mutable std::unordered_map<int, std::unique_ptr<QTextLayout>> m_layouts;
     mutable bool m_widthGrew = false;
+    TextPos m_anchor, m_cursor; // the selection runs between them
+    bool m_selecting = false;
 };
 
 } // namespace gridlens

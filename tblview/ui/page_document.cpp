@@ -457,7 +457,9 @@ void PageDocument::setPage(std::string page)
             current.chars += uint32_t(cut - p);
             m_lines.push_back(current);
             if (!stateValid) {
-                state = internState(stack);
+                // Most lines end with the elements the previous one ended with.
+                if (!(m_states[state] == stack))
+                    state = internState(stack);
                 stateValid = true;
             }
             current = Line{uint32_t(cut - begin), state, 0};
@@ -482,7 +484,9 @@ void PageDocument::setPage(std::string page)
         if (lineBreak) {
             m_lines.push_back(current);
             if (!stateValid) {
-                state = internState(stack);
+                // Most lines end with the elements the previous one ended with.
+                if (!(m_states[state] == stack))
+                    state = internState(stack);
                 stateValid = true;
             }
             current = Line{uint32_t(p - begin), state, 0};

@@ -12,6 +12,7 @@
 #include "tblview/ui/print_dialogs.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -473,6 +474,12 @@ TEST_F(ViewerTest, BadTablesLoadWithoutHarm)
     EXPECT_EQ(tree()->topLevelItemCount(), 16384);
     EXPECT_TRUE(app->OpenDocumentFile(q(world.writeFile("lf.tbl", "#A\n$Name: b\n"))));
     EXPECT_EQ(tree()->topLevelItemCount(), 2); // one line: only its first character counts
+
+    // An encrypted table shows the error page, no tree, and can be exported.
+    EXPECT_TRUE(app->OpenDocumentFile(q(world.writeFile("enc.tbl", "\xEF\xBE\xAD\xDE#S\r\n"))));
+    EXPECT_EQ(tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(view()->page().lineText(0), QStringLiteral("ERROR:"));
+    EXPECT_TRUE(frame()->action(CommandId::FileExport)->isEnabled());
     EXPECT_TRUE(MessageBox::history().empty());
 }
 
@@ -505,6 +512,34 @@ TEST_F(ViewerTest, DroppedFilesAreOpenedInTurn)
     ASSERT_EQ(tree()->topLevelItemCount(), 2);
     EXPECT_EQ(tree()->topLevelItem(1)->text(0), QStringLiteral("B"));
     EXPECT_EQ(app->recentFiles().entries(), QStringList({q(b), q(a)}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ViewerTest, DraggingSelectsTextThatCopiesToTheClipboard)
+{
+    ASSERT_EQ(start({q(world.writeFile("weapons.tbl", kWeapons))}), CGRIDLENS32LApp::Start::Run);
+    frame()->show();
+    frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
+    QWidget* port = view()->viewport();
+    const int m = CGRIDLENS32LView::kMargin, h = view()->lineHeight();
+    // From the start of line 1 to past the end of line 2.
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(m, m + h + h / 2));
+    QTest::mouseMove(port, QPoint(port->width() - 2, m + 2 * h + h / 2));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(port->width() - 2, m + 2 * h + h / 2));
+    EXPECT_EQ(view()->selectedText(), QStringLiteral("$Name: Orphan\n#Primary Weapons"));
+    view()->setFocus();
+    QTest::keyClick(port, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("$Name: Orphan\n#Primary Weapons"));
+
+    QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+    const QStringList all = view()->selectedText().split('\n');
+    EXPECT_EQ(all.size(), view()->page().lineCount());
+    EXPECT_EQ(all.value(4), QStringLiteral("    +Damage: 10")); // the indent copies as blanks
 }
 
 } // namespace
