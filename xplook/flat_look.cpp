@@ -117,6 +117,60 @@ void RadioMark(QPainter& g, const QPoint& corner, const QColor& outerUpperLeft,
     }
 }
 
+// A trackbar thumb pointing at its ticks: a rectangle with a 45-degree tip.
+// Each edge is lit when it faces up or left, shaded otherwise; the inner
+// outline one pixel inside follows the same rule in the inner colours.
+void PointedThumb(QPainter& g, const QRect& h, Qt::Orientation orientation, bool towardsEnd,
+                  const Colours& c, bool hot)
+{
+    const int l = h.left(), t = h.top(), r = h.right(), b = h.bottom();
+    QPolygon outline;
+    if (orientation == Qt::Horizontal) {
+        const int tip = (r - l) / 2, cx = l + tip;
+        if (towardsEnd) // pointing down
+            outline << QPoint(l, t) << QPoint(r, t) << QPoint(r, b - tip) << QPoint(cx, b)
+                    << QPoint(l, b - tip);
+        else
+            outline << QPoint(cx, t) << QPoint(r, t + tip) << QPoint(r, b) << QPoint(l, b)
+                    << QPoint(l, t + tip);
+    } else {
+        const int tip = (b - t) / 2, cy = t + tip;
+        if (towardsEnd) // pointing right
+            outline << QPoint(l, t) << QPoint(r - tip, t) << QPoint(r, cy) << QPoint(r - tip, b)
+                    << QPoint(l, b);
+        else
+            outline << QPoint(l + tip, t) << QPoint(r, t) << QPoint(r, b) << QPoint(l + tip, b)
+                    << QPoint(l, cy);
+    }
+    g.save();
+    g.setRenderHint(QPainter::Antialiasing, false);
+    g.setPen(Qt::NoPen);
+    g.setBrush(c.face);
+    g.drawPolygon(outline);
+    const QPoint centre = h.center();
+    QPolygon inner;
+    for (const QPoint& p : outline)
+        inner << p + QPoint(p.x() < centre.x()   ? 1
+                            : p.x() > centre.x() ? -1
+                                                 : 0,
+                            p.y() < centre.y()   ? 1
+                            : p.y() > centre.y() ? -1
+                                                 : 0);
+    auto edges = [&g](const QPolygon& poly, const QColor& lit, const QColor& shaded) {
+        for (int i = 0; i < poly.size(); ++i) {
+            const QPoint a = poly[i], z = poly[(i + 1) % poly.size()];
+            // Outward normal of a clockwise edge on a y-down screen.
+            const int nx = z.y() - a.y(), ny = a.x() - z.x();
+            const bool isLit = nx + ny < 0 || (nx + ny == 0 && nx < 0);
+            g.setPen(isLit ? lit : shaded);
+            g.drawLine(a, z);
+        }
+    };
+    edges(inner, hot ? c.light : c.face, hot ? c.shadow : c.face);
+    edges(outline, c.highlight, hot ? c.dkShadow : c.shadow);
+    g.restore();
+}
+
 void ArrowGlyph(QPainter& g, const QRect& r, Qt::ArrowType arrow, const QColor& colour)
 {
     const QPoint c = r.center();
@@ -493,6 +547,11 @@ void FlatControl::paintFrame(QPainter& g, const QRect& r)
             channel = QRect(groove.center().x() - 2, groove.top(), 4, groove.height());
         g.fillRect(r, c.face);
         Frame(g, channel, c.shadow, c.highlight, hot ? c.dkShadow : c.face, hot ? c.light : c.face);
+        const QSlider::TickPosition ticks = slider->tickPosition();
+        if (ticks == QSlider::TicksAbove || ticks == QSlider::TicksBelow) {
+            PointedThumb(g, handle, opt.orientation, ticks == QSlider::TicksBelow, c, hot);
+            break;
+        }
         g.fillRect(handle, c.face);
         if (hot)
             Frame(g, handle, c.highlight, c.dkShadow, c.light, c.shadow);

@@ -297,6 +297,17 @@ TEST_F(FlatLookTest, FlatLookPaintsEveryControlKind)
     EXPECT_EQ(img.pixelColor(handle.topLeft()), lit);
     EXPECT_EQ(img.pixelColor(handle.bottomRight()), dark);
     EXPECT_EQ(img.pixelColor(handle.center()), face);
+    // With ticks below, the thumb points down: lit top, shaded tip.
+    slider->setTickPosition(QSlider::TicksBelow);
+    slopt.tickPosition = QSlider::TicksBelow;
+    const QRect pointed =
+        slider->style()->subControlRect(QStyle::CC_Slider, &slopt, QStyle::SC_SliderHandle, slider);
+    img = shot(slider);
+    EXPECT_EQ(img.pixelColor(pointed.center().x(), pointed.top()), lit);
+    const int tipX = pointed.left() + (pointed.right() - pointed.left()) / 2;
+    EXPECT_EQ(img.pixelColor(tipX + 2, pointed.bottom() - 2), dark) << "right slope";
+    EXPECT_EQ(img.pixelColor(tipX - 2, pointed.bottom() - 2), lit) << "left slope";
+    EXPECT_EQ(img.pixelColor(pointed.right(), pointed.top() + 2), dark);
 
     // Header: raised sections; the one under the mouse gets the darkest edge.
     QHeaderView* header = table->horizontalHeader();
