@@ -8,6 +8,7 @@
 #include "tblview/ui/gridlens_view.h"
 #include "tblview/ui/left_view.h"
 #include "tblview/ui/print_dialogs.h"
+#include "xplook/xp_menu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,6 +34,45 @@ const char* const kVersionPane = "V2.0 Beta 01 (Build 101)";
 QString programTitle()
 {
     return QString::fromLatin1(kProgramTitle);
+}
+
+// Menu command ids: 0 is a separator to the menu, so the table's ids move up one.
+int MenuIdOf(CommandId id)
+{
+    return static_cast<int>(id) + 1;
+}
+
+// Puts the menu bar in the XP or the classic look (DisableXPMenuStyle), with
+// the toolbar's pictures, and returns its File menu.
+QMenu* ApplyXpMenu(CMainFrame& frame)
+{
+    std::vector<qm::xp::MenuTemplateItem> bar;
+    for (const Command& c : Commands()) {
+        if (!c.menu)
+            continue;
+        auto top = std::find_if(bar.begin(), bar.end(), [&c](const qm::xp::MenuTemplateItem& t) {
+            return t.text == c.menu;
+        });
+        if (top == bar.end())
+            top = bar.insert(bar.end(), {c.menu, 0, true, false, false, {}, nullptr});
+        if (c.separatorBefore)
+            top->items.push_back({});
+        top->items.push_back({c.text, MenuIdOf(c.id), false, false, false, {}, frame.action(c.id)});
+    }
+    auto* menu =
+        new qm::xp::XpMenu(qm::xp::ReadXpLook(std::string(kProfileKey) + "\\Settings"), &frame);
+    menu->LoadMenu(bar, &frame);
+    qm::xp::ToolbarPictures pictures{{}, menu->cell(), {}};
+    std::vector<QIcon> icons;
+    for (const ToolbarSlot& slot : ToolbarLayout()) {
+        pictures.buttons.push_back(slot.isSeparator ? 0 : MenuIdOf(slot.id));
+        if (!slot.isSeparator)
+            icons.push_back(PictureIcon(CommandOf(slot.id).picture));
+    }
+    pictures.strip = qm::xp::MakePictureStrip(icons, menu->cell());
+    menu->LoadToolbar(pictures);
+    frame.setMenuBar(menu->menuBar());
+    return menu->dropDown(QStringLiteral("&File"));
 }
 } // namespace
 
@@ -139,6 +179,7 @@ void CMainFrame::createMenus()
     }
     m_fileMenu = menus[QStringLiteral("&File")];
     m_mruPlaceholder = action(CommandId::FileMru);
+    m_fileMenu = ApplyXpMenu(*this);
 }
 
 void CMainFrame::createToolBar()
