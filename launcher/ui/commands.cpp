@@ -84,66 +84,66 @@ std::span<const std::optional<CommandId>> MainToolbarLayout()
 
 const CommandSpec& CommandSpecOf(CommandId id)
 {
-    for (const CommandSpec& spec : kCommands)
-        if (spec.id == id)
-            return spec;
+    for (const CommandSpec& cmd : kCommands)
+        if (cmd.id == id)
+            return cmd;
     throw std::out_of_range("unknown command id");
 }
 
-QString MenuTextOf(const CommandSpec& spec)
+QString MenuTextOf(const CommandSpec& cmd)
 {
-    return partOf(spec.text, '\t', 0);
+    return partOf(cmd.text, '\t', 0);
 }
-QString KeyTextOf(const CommandSpec& spec)
+QString KeyTextOf(const CommandSpec& cmd)
 {
-    return partOf(spec.text, '\t', 1);
+    return partOf(cmd.text, '\t', 1);
 }
-QString StatusPromptOf(const CommandSpec& spec)
+QString StatusPromptOf(const CommandSpec& cmd)
 {
-    return partOf(spec.prompt, '\n', 0);
+    return partOf(cmd.prompt, '\n', 0);
 }
-QString ToolTipOf(const CommandSpec& spec)
+QString ToolTipOf(const CommandSpec& cmd)
 {
-    return partOf(spec.prompt, '\n', 1);
+    return partOf(cmd.prompt, '\n', 1);
 }
 
 CommandActions BuildCommandActions(QObject* owner)
 {
     CommandActions actions;
-    for (const CommandSpec& spec : kCommands) {
-        auto* action = new QAction(MenuTextOf(spec), owner);
-        action->setObjectName(QStringLiteral("cmd%1").arg(static_cast<int>(spec.id)));
-        action->setData(static_cast<int>(spec.id));
-        const QString key = KeyTextOf(spec);
+    for (const CommandSpec& cmd : kCommands) {
+        auto* action = new QAction(MenuTextOf(cmd), owner);
+        action->setObjectName(QStringLiteral("cmd%1").arg(static_cast<int>(cmd.id)));
+        action->setData(static_cast<int>(cmd.id));
+        const QString key = KeyTextOf(cmd);
         if (key == QLatin1String("Return"))
             // The keypad's Enter is the same key to the old accelerator table.
             action->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
         else if (!key.isEmpty())
             action->setShortcut(QKeySequence(key));
-        if (spec.picture)
-            action->setIcon(ToolbarPicture(spec.picture));
+        if (cmd.picture)
+            action->setIcon(ToolbarPicture(cmd.picture));
         // A toolbar button shows the icon text, the menu shows the text.
-        if (spec.toolbarLabel)
-            action->setIconText(QString::fromLatin1(spec.toolbarLabel));
-        action->setStatusTip(StatusPromptOf(spec));
-        action->setToolTip(spec.prompt ? ToolTipOf(spec)
-                                       : MenuTextOf(spec).remove(QLatin1Char('&')));
-        action->setCheckable(spec.checkable);
+        if (cmd.toolbarLabel)
+            action->setIconText(QString::fromLatin1(cmd.toolbarLabel));
+        action->setStatusTip(StatusPromptOf(cmd));
+        action->setToolTip(cmd.prompt ? ToolTipOf(cmd)
+                                       : MenuTextOf(cmd).remove(QLatin1Char('&')));
+        action->setCheckable(cmd.checkable);
         // Menu items show their picture only in the XP look.
         action->setIconVisibleInMenu(false);
-        actions.emplace(spec.id, action);
+        actions.emplace(cmd.id, action);
     }
     return actions;
 }
 
 static void fillMenu(QMenu* menu, const char* name, const CommandActions& actions)
 {
-    for (const CommandSpec& spec : kCommands) {
-        if (QLatin1String(spec.menu) != QLatin1String(name))
+    for (const CommandSpec& cmd : kCommands) {
+        if (QLatin1String(cmd.menu) != QLatin1String(name))
             continue;
-        if (spec.separatorBefore && !menu->isEmpty())
+        if (cmd.separatorBefore && !menu->isEmpty())
             menu->addSeparator();
-        menu->addAction(actions.at(spec.id));
+        menu->addAction(actions.at(cmd.id));
     }
 }
 

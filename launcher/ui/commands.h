@@ -55,10 +55,10 @@ std::span<const std::optional<CommandId>> MainToolbarLayout();
 const CommandSpec& CommandSpecOf(CommandId id);
 
 // Parts of one row as Qt wants them.
-QString MenuTextOf(const CommandSpec& spec); // text before "\t"
-QString KeyTextOf(const CommandSpec& spec);  // key after "\t", "" when none
-QString StatusPromptOf(const CommandSpec& spec);
-QString ToolTipOf(const CommandSpec& spec);
+QString MenuTextOf(const CommandSpec& cmd); // text before "\t"
+QString KeyTextOf(const CommandSpec& cmd);  // key after "\t", "" when none
+QString StatusPromptOf(const CommandSpec& cmd);
+QString ToolTipOf(const CommandSpec& cmd);
 
 // The actions of every command, owned by owner, with text, key, picture,
 // prompt and tip set from the table.

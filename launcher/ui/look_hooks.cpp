@@ -18,18 +18,18 @@ namespace {
 qm::xp::MenuTemplateItem MenuTemplateOf(const char* name, const CMainFrame& frame)
 {
     qm::xp::MenuTemplateItem menu{name, 0, true, false, false, {}, nullptr};
-    for (const CommandSpec& spec : MainCommands()) {
-        if (QLatin1String(spec.menu) != QLatin1String(name))
+    for (const CommandSpec& cmd : MainCommands()) {
+        if (QLatin1String(cmd.menu) != QLatin1String(name))
             continue;
-        if (spec.separatorBefore && !menu.items.empty())
+        if (cmd.separatorBefore && !menu.items.empty())
             menu.items.push_back({});
-        menu.items.push_back({spec.text,
-                              static_cast<int>(spec.id),
+        menu.items.push_back({cmd.text,
+                              static_cast<int>(cmd.id),
                               false,
-                              spec.checkable,
+                              cmd.checkable,
                               false,
                               {},
-                              frame.action(spec.id)});
+                              frame.action(cmd.id)});
     }
     return menu;
 }
