@@ -126,8 +126,7 @@ CommandActions BuildCommandActions(QObject* owner)
         if (cmd.toolbarLabel)
             action->setIconText(QString::fromLatin1(cmd.toolbarLabel));
         action->setStatusTip(StatusPromptOf(cmd));
-        action->setToolTip(cmd.prompt ? ToolTipOf(cmd)
-                                       : MenuTextOf(cmd).remove(QLatin1Char('&')));
+        action->setToolTip(cmd.prompt ? ToolTipOf(cmd) : MenuTextOf(cmd).remove(QLatin1Char('&')));
         action->setCheckable(cmd.checkable);
         // Menu items show their picture only in the XP look.
         action->setIconVisibleInMenu(false);
