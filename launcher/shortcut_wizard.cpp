@@ -8,7 +8,9 @@
 #include "launcher/options.h"
 #include "platform/special_folders.h"
 
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace playdeck {
 
@@ -118,6 +120,16 @@ LocationChoice ChooseLocation(const FolderPair& pair, ShortcutProfile checked)
 std::string FolderForProfile(const FolderPair& pair, ShortcutProfile profile)
 {
     return profile == ShortcutProfile::AllUsers ? pair.allUsers : pair.currentUser;
+}
+
+void EnsureStartMenuFolders()
+{
+    for (qm::SpecialFolder f : {qm::SpecialFolder::Programs, qm::SpecialFolder::StartMenu}) {
+        const std::string path = qm::GetSpecialFolder(f);
+        std::error_code ignored; // a failure shows up as a failed save
+        if (!path.empty())
+            std::filesystem::create_directories(path, ignored);
+    }
 }
 
 LevelShortcut LevelShortcutFor(const ShortcutInput& input, const std::string& directory,

@@ -65,6 +65,11 @@ LocationChoice ChooseLocation(const FolderPair& pair, ShortcutProfile checked);
 // The folder of a location for a profile button.
 std::string FolderForProfile(const FolderPair& pair, ShortcutProfile profile);
 
+// The start menu folders stand in for system folders that always exist on
+// Windows, but a fresh desktop account may lack them: made before a start-menu
+// shortcut is written, so only the program group is left to Finish.
+void EnsureStartMenuFolders();
+
 // Shortcut files carry this extension here, where the shell's are ".lnk".
 inline constexpr const char* kShortcutExtension = ".desktop";
 

@@ -21,4 +21,11 @@ QSize DialogUnitsToPixels(QSize units, const QFont& font)
     return {units.width() * avg / 4, units.height() * fm.height() / 8};
 }
 
+QRect DialogUnitsToRect(QRect units, const QFont& font)
+{
+    const QSize topLeft = DialogUnitsToPixels({units.x(), units.y()}, font);
+    const QSize size = DialogUnitsToPixels(units.size(), font);
+    return {topLeft.width(), topLeft.height(), size.width(), size.height()};
+}
+
 } // namespace playdeck

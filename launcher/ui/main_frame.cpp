@@ -3,6 +3,7 @@
 #include "common/tools_library.h"
 #include "launcher/game_locator.h"
 #include "launcher/ui/dialog_units.h"
+#include "launcher/ui/options_dlg.h"
 #include "launcher/ui/pictures.h"
 #include "launcher/ui/playdeck32_view.h"
 
@@ -109,9 +110,10 @@ void CMainFrame::wireCommands()
     on(CommandId::LevelPlay, [this] { m_view->LaunchSelected(); });
     on(CommandId::HelpCheckVersion, [] { qm::CallToolsLibrary("DoQMVC"); });
     on(CommandId::AppAbout, [] { qm::CallToolsLibrary("DoAbout"); });
-    // Options, Create shortcut, View and Edit open windows of their own that
-    // come with the launcher's extras; their commands follow the enabling
-    // rules already.
+    on(CommandId::ViewOptions, [this] { COptionsDlg(this).exec(); });
+    on(CommandId::LevelCreateShortcut, [this] { m_view->CreateShortcutToSelected(); });
+    // View and Edit open windows of their own that come with the launcher's
+    // extras; their commands follow the enabling rules already.
 
     connect(m_view, &CPLAYDECK32View::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view, &CPLAYDECK32View::listRebuilt, this, &CMainFrame::refreshTitle);

@@ -3,6 +3,8 @@
 #include "common/settings.h"
 #include "launcher/game_locator.h"
 #include "launcher/launch.h"
+#include "launcher/shortcut_wizard.h"
+#include "launcher/ui/shortcut_wizard_dlg.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -120,6 +122,20 @@ bool CPLAYDECK32View::LaunchSelected()
     StartLaunch(*request); // the result is not looked at, as with the shell's start
     if (ShouldAutoClose())
         emit closeRequested();
+    return true;
+}
+
+bool CPLAYDECK32View::CreateShortcutToSelected()
+{
+    const int r = GetSingleSelection();
+    if (r < 0)
+        return false;
+    const auto input =
+        ShortcutInputForRow(m_mode, GetItemText(r, 0), GetItemText(r, 1), GetItemText(r, 2));
+    if (!input)
+        return false;
+    CShortcutWizardDlg wizard(*input, window());
+    wizard.exec();
     return true;
 }
 

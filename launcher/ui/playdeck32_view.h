@@ -35,6 +35,9 @@ public:
     // Starts the game for the selected row; true when a start was attempted.
     // The launcher closes afterwards when "AutoClose" is 1.
     bool LaunchSelected();
+    // Opens the shortcut wizard for the selected row; false when the row
+    // cannot make a shortcut.
+    bool CreateShortcutToSelected();
 
     int32_t mode() const { return m_mode; }
     const std::string& currentFolder() const { return m_folder; }
