@@ -5,6 +5,7 @@
 #include "launcher/ui/dialog_units.h"
 #include "launcher/ui/pictures.h"
 #include "launcher/ui/playdeck32_view.h"
+#include "launcher/ui/sibling_tool_cmd.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -109,9 +110,10 @@ void CMainFrame::wireCommands()
     on(CommandId::LevelPlay, [this] { m_view->LaunchSelected(); });
     on(CommandId::HelpCheckVersion, [] { qm::CallToolsLibrary("DoQMVC"); });
     on(CommandId::AppAbout, [] { qm::CallToolsLibrary("DoAbout"); });
-    // Options, Create shortcut, View and Edit open windows of their own that
-    // come with the launcher's extras; their commands follow the enabling
-    // rules already.
+    on(CommandId::LevelView, [this] { OpenInSiblingTool(m_view, SiblingTool::PackPeek); });
+    on(CommandId::LevelEdit, [this] { OpenInSiblingTool(m_view, SiblingTool::PackForge); });
+    // Options and Create shortcut open windows of their own that come with
+    // the launcher's extras; their commands follow the enabling rules already.
 
     connect(m_view, &CPLAYDECK32View::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view, &CPLAYDECK32View::listRebuilt, this, &CMainFrame::refreshTitle);
