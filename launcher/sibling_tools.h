@@ -65,8 +65,8 @@ std::optional<SiblingOpenPlan> PlanOpenInSiblingTool(SiblingTool tool, const Sib
                                                      const std::string& currentFolder,
                                                      const std::string& fileName);
 
-// Starts the tool through the current process starter; not waited for. The
-// design opens the tool maximized; a detached start here cannot ask for a
+// Starts the tool through the current process starter; not waited for. On
+// Windows the tool opens maximized; a detached start here cannot ask for a
 // window state, so the tool opens as it likes.
 bool StartSiblingTool(const SiblingStartRequest& request);
 
