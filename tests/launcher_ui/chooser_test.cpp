@@ -5,6 +5,7 @@
 
 #include "launcher/ui/dialog_units.h"
 
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -111,6 +112,18 @@ TEST_F(ChooserTest, ModFolderStartsTheModWithOrWithoutItsLevel)
     const std::string tex = noLevel("Red Faction/Mods/MyMod/textures.vpp");
     expectPlay(tex, kPlayModText, true, {"-MOD", "mymod"}, QStringLiteral("MOD: mymod"));
     EXPECT_EQ(CVppActionDlg(tex).levelLine()->text(), QString());
+}
+
+TEST_F(ChooserTest, RelativePathIsTakenFromTheCurrentFolder)
+{
+    // A tool starts in its own folder, so it must get the packfile's full path.
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(game + "user_maps")));
+    const std::string full = game + "user_maps/single/Glass House.vpp";
+    CVppActionDlg dlg("single/Glass House.vpp");
+    QDir::setCurrent(before);
+    EXPECT_EQ(dlg.state().path, full);
+    EXPECT_TRUE(dlg.playButton()->isEnabled());
 }
 
 TEST_F(ChooserTest, PackfileDirectlyInModsBelongsToNoMod)
