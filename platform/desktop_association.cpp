@@ -430,16 +430,23 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
     // 2. The desktop entry that runs the command.
     const std::string id = DesktopEntryIdFor(fileClass.progId);
     const std::string apps = dataHome + "/applications";
-    if (!writeFile(apps + "/" + id, entryText(id, fileClass, exec, types), error))
-        return false;
-    runTool("update-desktop-database", apps, failure.empty() ? &failure : nullptr);
+    // The programs repeat their registration at every start: what is already
+    // in place is left alone, so a start rewrites and rebuilds nothing.
+    const std::string entryPath = apps + "/" + id;
+    const std::string entry = entryText(id, fileClass, exec, types);
+    if (readFile(entryPath) != entry) {
+        if (!writeFile(entryPath, entry, error))
+            return false;
+        runTool("update-desktop-database", apps, failure.empty() ? &failure : nullptr);
+    }
 
     // 3. The defaults, keeping whatever else the user's list holds.
     const std::string listPath = configHome() + "/mimeapps.list";
-    std::string list = readFile(listPath);
+    const std::string before = readFile(listPath);
+    std::string list = before;
     for (const std::string& t : types)
         list = SetKeyFileValue(list, "Default Applications", t, id + ";");
-    if (!writeFile(listPath, list, error))
+    if (list != before && !writeFile(listPath, list, error))
         return false;
 
     if (!failure.empty()) {

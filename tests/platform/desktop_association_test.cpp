@@ -7,6 +7,7 @@
 #include "support/temp_world.h"
 
 #include <QFile>
+#include <QTest>
 #include <sys/stat.h>
 
 namespace {
@@ -242,6 +243,21 @@ TEST_F(XdgBridgeTest, WritesTypeEntryAndDefaultKeepingTheUsersList)
               "application/x-red-faction-rfl=Quorvel.Manager.PLAYDECK32.desktop;\n"
               "application/x-red-faction-vpp=Quorvel.Manager.PLAYDECK32.desktop;\n\n"
               "[Added Associations]\nimage/png=gimp.desktop;\n");
+
+    // Registered again (every start does): files in place are not replaced.
+    const auto inode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const std::vector<std::string> files = {apps() + kLauncherId + ".desktop", mimeapps(),
+                                            world.dataHome() +
+                                                "/mime/packages/quorvel-manager-vpp.xml"};
+    std::vector<ino_t> before;
+    for (const std::string& f : files)
+        before.push_back(inode(f));
+    ASSERT_TRUE(registerClass({kLauncherId, "", "\"" + exe + "\" \"%1\"", {"rfl", "vpp"}}));
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(inode(files[i]), before[i]) << files[i];
 }
 
 // A class for an extension the system already types keeps that type: a
@@ -311,7 +327,13 @@ TEST_F(XdgBridgeTest, LauncherAssociationReachesTheDesktop)
 {
     if (!qm::test::desktopToolsPresent())
         GTEST_SKIP() << "xdg-mime, gio or update-mime-database is not installed";
-    const std::string exe = writeProgram(world, "QuorvelManager/PLAYDECK32/playdeck32");
+    // A stand-in launcher that notes the arguments it was started with.
+    const std::string opened = world.root() + "/opened.txt";
+    const std::string exe =
+        world.writeFile("QuorvelManager/PLAYDECK32/playdeck32",
+                        "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + opened + ".part' && mv '" +
+                            opened + ".part' '" + opened + "'\n");
+    ::chmod(exe.c_str(), 0755);
     const std::string folder = world.makeDir("QuorvelManager/PLAYDECK32");
     ASSERT_TRUE(qm::RunRegistryScript(folder, launcherScript(exe), true));
 
@@ -321,6 +343,12 @@ TEST_F(XdgBridgeTest, LauncherAssociationReachesTheDesktop)
     EXPECT_EQ(qm::test::queryFileType(upper), "application/x-red-faction-vpp");
     EXPECT_EQ(qm::test::queryDefaultApp("application/x-red-faction-vpp"), kLauncherId + ".desktop");
     EXPECT_EQ(qm::test::gioDefaultApp("application/x-red-faction-vpp"), kLauncherId + ".desktop");
+
+    // A double-click: the file manager's open starts the launcher with the file, whole.
+    ASSERT_TRUE(qm::test::runDesktopTool("gio", {"open", level}).has_value());
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return QFile::exists(QString::fromStdString(opened)); }, 20000));
+    EXPECT_EQ(readFileBytes(opened), level + "\n");
 }
 
 } // namespace

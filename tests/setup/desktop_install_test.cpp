@@ -9,9 +9,11 @@ using namespace qmsetup;
 
 namespace {
 
+using DesktopInstallTest = qmsetup::test::SetupTest;
+
 // A module installed with its association block: the desktop opens the
 // module's extensions with the installed program, as the shell would.
-TEST_F(qmsetup::test::SetupTest, ModuleAssociationReachesTheDesktop)
+TEST_F(DesktopInstallTest, ModuleAssociationReachesTheDesktop)
 {
     if (!qm::test::desktopToolsPresent())
         GTEST_SKIP() << "xdg-mime, gio or update-mime-database is not installed";

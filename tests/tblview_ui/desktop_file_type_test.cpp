@@ -6,9 +6,11 @@
 
 namespace {
 
+using ViewerDesktopTest = qm::test::TempWorldTest;
+
 // The viewer's file-type step at start-up also makes it the desktop's
 // application for table files.
-TEST_F(qm::test::TempWorldTest, TableFilesOpenInTheViewer)
+TEST_F(ViewerDesktopTest, TableFilesOpenInTheViewer)
 {
     if (!qm::test::desktopToolsPresent())
         GTEST_SKIP() << "xdg-mime, gio or update-mime-database is not installed";
