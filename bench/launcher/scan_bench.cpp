@@ -23,17 +23,8 @@ const std::string& BenchFolder()
     static QTemporaryDir dir;
     static const std::string folder = [] {
         const std::string f = dir.path().toStdString();
-        for (int i = 0; i < kFiles; ++i) {
-            const std::string name = "Level " + std::to_string(i);
-            const std::string vpp =
-                qm::demo::BuildVpp({{"readme.txt", std::string(700, 'r'), {}},
-                                    {"sky.tga", std::string(3000, 's'), {}},
-                                    {name + ".rfl",
-                                     qm::demo::BuildRfl("Level number " + std::to_string(i),
-                                                        "Bench Author", "12/24/2001"),
-                                     {}}});
-            qm::demo::WriteBytes(f + "/" + name + ".vpp", vpp);
-        }
+        if (!qm::demo::WriteBenchLevelPackfiles(f, kFiles))
+            std::fprintf(stderr, "cannot write the bench packfiles in %s\n", f.c_str());
         return f;
     }();
     return folder;

@@ -94,4 +94,20 @@ bool WriteBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(f);
 }
 
+bool WriteBenchLevelPackfiles(const std::string& folder, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "Level " + std::to_string(i);
+        const std::string vpp =
+            BuildVpp({{"readme.txt", std::string(700, 'r'), {}},
+                      {"sky.tga", std::string(3000, 's'), {}},
+                      {name + ".rfl",
+                       BuildRfl("Level number " + std::to_string(i), "Bench Author", "12/24/2001"),
+                       {}}});
+        if (!WriteBytes(folder + "/" + name + ".vpp", vpp))
+            return false;
+    }
+    return true;
+}
+
 } // namespace qm::demo

@@ -42,4 +42,9 @@ void PutU16(std::string& out, uint16_t v);
 // Writes bytes to path (the folder must exist); false on any error.
 bool WriteBytes(const std::string& path, const std::string& bytes);
 
+// Fills folder (which must exist) with count level packfiles "Level <i>.vpp",
+// the level file third in a 3-entry directory, as the benchmarks scan them.
+// False when a file cannot be written.
+bool WriteBenchLevelPackfiles(const std::string& folder, int count);
+
 } // namespace qm::demo

@@ -3,12 +3,11 @@
 // here may outlive the call that made it. That includes text: QStringLiteral
 // would hand out strings living in this library's read-only data, so every
 // string is built on the heap (QString::fromUtf8) instead.
+#include "platform/url_opener.h"
 #include "tools/qm_tools/version_check.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QMessageBox>
-#include <QUrl>
 
 namespace {
 
@@ -86,7 +85,7 @@ extern "C" __attribute__((visibility("default"))) void DoQMVC()
                     versions + QString::fromUtf8("\n\nDo you want to open the download page now?"),
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (answer == QMessageBox::Yes)
-            QDesktopServices::openUrl(QUrl(qmtools::DownloadPageUrl(base)));
+            qm::OpenUrl(qmtools::DownloadPageUrl(base).toStdString());
         return;
     }
     ask(QMessageBox::Information, caption,
