@@ -457,6 +457,79 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
     return true;
 }
 
+bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, std::string* error)
+{
+    const std::string dataHome = XdgDataHome();
+    const std::string id = DesktopEntryIdFor(fileClass.progId);
+    std::string failure;
+    const auto remove = [&](const std::string& path) {
+        if (QFile::exists(qs(path)) && !QFile::remove(qs(path)) && failure.empty())
+            failure = "cannot remove " + path;
+    };
+
+    // 1. Our types of the extensions that went.
+    const std::string packages = dataHome + "/mime/packages";
+    bool packagesChanged = false;
+    for (const std::string& ext : fileClass.extensions) {
+        const std::string path = packages + "/quorvel-manager-" + safeExtension(ext) + ".xml";
+        if (!safeExtension(ext).empty() && QFile::exists(qs(path))) {
+            remove(path);
+            packagesChanged = true;
+        }
+    }
+    if (packagesChanged) {
+        if (QDir(qs(packages)).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty()) {
+            // Nothing left to describe: the generated database goes with it.
+            QDir(qs(dataHome + "/mime")).removeRecursively();
+        } else {
+            runTool("update-mime-database", dataHome + "/mime", &failure);
+        }
+    }
+
+    // 2. The entry, when it is this bridge's own.
+    const std::string apps = dataHome + "/applications";
+    const std::string entryPath = apps + "/" + id;
+    if (KeyFileValue(readFile(entryPath), kEntryGroup, kBridgeMark)) {
+        remove(entryPath);
+        // The cache describes the entries; with none left it describes nothing.
+        const QDir dir(qs(apps));
+        const bool anyEntry =
+            !dir.entryList({QStringLiteral("*.desktop")}, QDir::Files).isEmpty() ||
+            !dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
+        if (anyEntry)
+            runTool("update-desktop-database", apps, failure.empty() ? &failure : nullptr);
+        else
+            remove(apps + "/mimeinfo.cache");
+    }
+
+    // 3. The defaults that name the entry; a list left with nothing in it goes.
+    const std::string listPath = configHome() + "/mimeapps.list";
+    const std::string before = readFile(listPath);
+    std::string list = before;
+    for (const std::string& type : KeyFileKeys(before, "Default Applications")) {
+        std::vector<std::string> handlers =
+            SplitKeyFileList(KeyFileValue(list, "Default Applications", type).value_or(""));
+        if (std::erase(handlers, id) == 0)
+            continue;
+        list = handlers.empty()
+                   ? RemoveKeyFileValue(list, "Default Applications", type)
+                   : SetKeyFileValue(list, "Default Applications", type, entryListValue(handlers));
+    }
+    if (list != before) {
+        if (KeyFileIsEmpty(list))
+            remove(listPath);
+        else
+            writeFile(listPath, list, failure.empty() ? &failure : nullptr);
+    }
+
+    if (!failure.empty()) {
+        if (error)
+            *error = failure;
+        return false;
+    }
+    return true;
+}
+
 DesktopAssociations& CurrentDesktopAssociations()
 {
     static XdgDesktopAssociations xdg;
@@ -536,6 +609,16 @@ int ExportFileClassesToDesktop(const std::vector<std::string>& changedKeys)
     if (!store.ok())
         return 0;
     return ExportFileClassesToDesktop(store, changedKeys);
+}
+
+bool WithdrawFileClassFromDesktop(const std::string& progId,
+                                  const std::vector<std::string>& extensions)
+{
+    std::string error;
+    if (CurrentDesktopAssociations().unregisterClass({progId, "", "", extensions}, &error))
+        return true;
+    std::fprintf(stderr, "%s: not withdrawn from the desktop: %s\n", progId.c_str(), error.c_str());
+    return false;
 }
 
 } // namespace qm

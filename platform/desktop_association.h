@@ -26,6 +26,9 @@ public:
     // False with a message when the class could not be registered; a missing
     // desktop tool (update-mime-database) is not a failure.
     virtual bool registerClass(const DesktopFileClass& fileClass, std::string* error) = 0;
+    // Takes back what registerClass gave for the class and the extensions
+    // (those the store no longer has): the type, the entry, the defaults.
+    virtual bool unregisterClass(const DesktopFileClass& fileClass, std::string* error) = 0;
 };
 
 // The freedesktop way, for the current user: a shared-mime-info package under
@@ -36,6 +39,9 @@ public:
 class XdgDesktopAssociations : public DesktopAssociations {
 public:
     bool registerClass(const DesktopFileClass& fileClass, std::string* error) override;
+    // Entries and packages of the user's or of an install stay; the caches
+    // of the folders go once nothing is left that they describe.
+    bool unregisterClass(const DesktopFileClass& fileClass, std::string* error) override;
 };
 
 // The bridge every export goes through; the XDG one unless replaced.
@@ -58,6 +64,11 @@ int ExportFileClassesToDesktop(const RegistryStore& store,
                                const std::vector<std::string>& changedKeys);
 // The same on the default store.
 int ExportFileClassesToDesktop(const std::vector<std::string>& changedKeys);
+
+// Tells the current bridge that a class and these extensions of it have left
+// the store (an uninstall); a failure is told on stderr.
+bool WithdrawFileClassFromDesktop(const std::string& progId,
+                                  const std::vector<std::string>& extensions);
 
 // The pieces of the XDG bridge, for tests and for the installed files.
 

@@ -1,5 +1,6 @@
 #include "platform/desktop_entry.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace qm {
@@ -196,6 +197,35 @@ std::string RemoveKeyFileValue(const std::string& text, const std::string& group
         }
     }
     return joinLines(lines);
+}
+
+std::vector<std::string> KeyFileKeys(const std::string& text, const std::string& group)
+{
+    const std::vector<std::string> lines = splitLines(text);
+    const auto [begin, end] = groupRange(lines, group);
+    std::vector<std::string> keys;
+    if (begin == std::string::npos)
+        return keys;
+    for (size_t i = begin; i < end; ++i) {
+        const std::string_view line = trim(lines[i]);
+        const size_t eq = line.find('=');
+        if (line.empty() || line.front() == '#' || eq == std::string_view::npos)
+            continue;
+        std::string key(trim(line.substr(0, eq)));
+        if (std::find(keys.begin(), keys.end(), key) == keys.end())
+            keys.push_back(std::move(key));
+    }
+    return keys;
+}
+
+bool KeyFileIsEmpty(const std::string& text)
+{
+    for (const std::string& l : splitLines(text)) {
+        const std::string_view line = trim(l);
+        if (!line.empty() && !groupOf(line))
+            return false;
+    }
+    return true;
 }
 
 std::vector<std::string> SplitKeyFileList(const std::string& value)

@@ -30,6 +30,11 @@ std::string SetKeyFileValue(const std::string& text, const std::string& group,
 std::string RemoveKeyFileValue(const std::string& text, const std::string& group,
                                const std::string& key);
 
+// The keys of [group], in file order, each once.
+std::vector<std::string> KeyFileKeys(const std::string& text, const std::string& group);
+// True when the text holds nothing but group lines and blank lines.
+bool KeyFileIsEmpty(const std::string& text);
+
 // A ";"-separated list value split into its items (empty items dropped).
 std::vector<std::string> SplitKeyFileList(const std::string& value);
 

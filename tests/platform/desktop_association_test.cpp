@@ -26,7 +26,12 @@ public:
         classes.push_back(c);
         return true;
     }
-    std::vector<DesktopFileClass> classes;
+    bool unregisterClass(const DesktopFileClass& c, std::string*) override
+    {
+        withdrawn.push_back(c);
+        return true;
+    }
+    std::vector<DesktopFileClass> classes, withdrawn;
 
 private:
     qm::DesktopAssociations* m_before;
@@ -304,6 +309,50 @@ TEST_F(XdgBridgeTest, InstalledAndUserEntriesKeepTheirOwnLines)
     EXPECT_EQ(entry, "[Desktop Entry]\n# my launcher\nType=Application\nName=My RF\n"
                      "Exec=" +
                          exe + " %f\nMimeType=application/x-red-faction-vpp;\n");
+}
+
+// An uninstall takes back a class: its types, its entry and its defaults go,
+// and the caches with them once they describe nothing; the user's own lines
+// and the classes still there stay.
+TEST_F(XdgBridgeTest, WithdrawnClassesLeaveNothingBehind)
+{
+    const std::string exe = writeProgram(world, "bin/tool");
+    world.writeFile("home/.config/mimeapps.list",
+                    "[Default Applications]\ntext/html=ff.desktop;\n");
+    ASSERT_TRUE(registerClass({"Alpha.Tool", "", exe + " %1", {"rfl", "vpp"}}));
+    ASSERT_TRUE(registerClass({"Beta.Tool", "", exe + " %1", {"tbl"}}));
+    world.writeFile("home/.local/share/applications/mine.desktop",
+                    "[Desktop Entry]\nType=Application\nName=Mine\nExec=/bin/true\n");
+
+    std::string error;
+    ASSERT_TRUE(bridge.unregisterClass({"Alpha.Tool", "", "", {"rfl", "vpp"}}, &error)) << error;
+    const std::string packages = world.dataHome() + "/mime/packages/";
+    for (const char* gone : {"quorvel-manager-rfl.xml", "quorvel-manager-vpp.xml"})
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(packages + gone))) << gone;
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(packages + "quorvel-manager-tbl.xml")));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(apps() + "Alpha.Tool.desktop")));
+    EXPECT_EQ(readFileBytes(mimeapps()), "[Default Applications]\ntext/html=ff.desktop;\n"
+                                         "text/x-red-faction-tbl=Beta.Tool.desktop;\n");
+
+    // An extension another class has taken since stays; the class's entry
+    // and the defaults that name it go all the same.
+    ASSERT_TRUE(bridge.unregisterClass({"Beta.Tool", "", "", {}}, &error)) << error;
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(packages + "quorvel-manager-tbl.xml")));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(apps() + "Beta.Tool.desktop")));
+    EXPECT_EQ(readFileBytes(mimeapps()), "[Default Applications]\ntext/html=ff.desktop;\n");
+
+    ASSERT_TRUE(bridge.unregisterClass({"Beta.Tool", "", "", {"tbl"}}, &error)) << error;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(world.dataHome() + "/mime")));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(apps() + "mine.desktop")));
+    EXPECT_EQ(readFileBytes(mimeapps()), "[Default Applications]\ntext/html=ff.desktop;\n");
+
+    // With the last entry gone, so is the list of defaults it was the only line of.
+    QFile::remove(QString::fromStdString(apps() + "mine.desktop"));
+    world.writeFile("home/.config/mimeapps.list", "[Default Applications]\n");
+    ASSERT_TRUE(registerClass({"Gamma.Tool", "", exe + " %1", {"gam"}}));
+    ASSERT_TRUE(bridge.unregisterClass({"Gamma.Tool", "", "", {"gam"}}, &error)) << error;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(mimeapps())));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(apps() + "mimeinfo.cache")));
 }
 
 TEST_F(XdgBridgeTest, UnusableCommandsAndUnwritableFoldersAreReported)

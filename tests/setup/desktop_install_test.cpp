@@ -1,8 +1,10 @@
 #include "platform/desktop_entry.h"
 #include "setup/install.h"
+#include "setup/uninstall.h"
 #include "setup_test_support.h"
 #include "support/desktop_tools.h"
 
+#include <QFile>
 #include <sys/stat.h>
 
 using namespace qmsetup;
@@ -50,6 +52,12 @@ TEST_F(DesktopInstallTest, ModuleAssociationReachesTheDesktop)
     // xdg-mime cannot read a quoted Exec (the folder has a blank); gio can.
     EXPECT_EQ(qm::test::gioDefaultApp("application/x-red-faction-rfl"), "Level.Launcher.desktop");
     EXPECT_EQ(qm::test::gioDefaultApp("application/x-red-faction-vpk"), "Level.Launcher.desktop");
+
+    // The uninstaller takes it back with the store's keys.
+    EXPECT_EQ(UninstallModule("Level Launcher").problem, "");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(entryPath)));
+    EXPECT_EQ(qm::test::gioDefaultApp("application/x-red-faction-rfl"), "");
+    EXPECT_NE(qm::test::queryFileType(level), "application/x-red-faction-rfl");
 }
 
 } // namespace
