@@ -1,5 +1,7 @@
 #include "common/registry_script.h"
 
+#include "platform/desktop_association.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -449,7 +451,35 @@ std::string RegistryScript::blocks() const
     return m_open ? m_blocks + kCrLf : m_blocks;
 }
 
-ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store)
+namespace {
+
+// Keys below Software\Classes the changes touch, relative to it.
+std::vector<std::string> classKeysOf(const std::vector<Op>& ops)
+{
+    static const std::string prefix = "software\\classes\\";
+    std::vector<std::string> keys;
+    for (const Op& op : ops) {
+        // The store ignores empty parts of a path; so does this test.
+        std::string path;
+        size_t i = 0;
+        while (i <= op.key.size()) {
+            size_t j = op.key.find('\\', i);
+            if (j == std::string::npos)
+                j = op.key.size();
+            if (j > i)
+                path += (path.empty() ? "" : "\\") + op.key.substr(i, j - i);
+            i = j + 1;
+        }
+        if (path.size() > prefix.size() && RegFold(path.substr(0, prefix.size())) == prefix)
+            keys.push_back(path.substr(prefix.size()));
+    }
+    return keys;
+}
+
+} // namespace
+
+ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store,
+                                  ClassExport classExport)
 {
     Parser parser(text);
     if (!parser.parse())
@@ -485,6 +515,11 @@ ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store)
         return result;
     }
     result.ok = true;
+    if (classExport == ClassExport::Desktop) {
+        const std::vector<std::string> keys = classKeysOf(parser.ops);
+        if (!keys.empty())
+            ExportFileClassesToDesktop(store, keys);
+    }
     return result;
 }
 
@@ -503,7 +538,7 @@ ScriptResult ImportRegistryScriptFile(const std::string& path)
     RegistryStore store(RegistryStore::Mode::ReadWrite);
     if (!store.ok())
         return {false, 0, "cannot open the registry store: " + store.lastError()};
-    return ImportRegistryScript(buf.str(), store);
+    return ImportRegistryScript(buf.str(), store, ClassExport::Desktop);
 }
 
 bool RunRegistryScript(const std::string& folder, const std::string& script, bool showWindow,

@@ -18,9 +18,9 @@ public:
     RegistryScript();
     // Opens a block: "[" + fullKey + "]" (fullKey with the root spelled out).
     RegistryScript& key(const std::string& fullKey);
-    RegistryScript& defaultValue(const std::string& text);                     // @="..."
-    RegistryScript& string(const std::string& name, const std::string& text);  // "N"="..."
-    RegistryScript& dword(const std::string& name, uint32_t number);           // "N"=dword:xxxxxxxx
+    RegistryScript& defaultValue(const std::string& text);                    // @="..."
+    RegistryScript& string(const std::string& name, const std::string& text); // "N"="..."
+    RegistryScript& dword(const std::string& name, uint32_t number);          // "N"=dword:xxxxxxxx
     // The text so far, with the open block closed by its empty line.
     std::string text() const;
     // Only the blocks (no header): for writers that append block by block.
@@ -37,10 +37,17 @@ struct ScriptResult {
     std::string message; // what is wrong, for the user
 };
 
+// Whether an import also hands the file classes it changed under
+// Software\Classes to the desktop (ExportFileClassesToDesktop).
+enum class ClassExport { None, Desktop };
+
 // Applies REGEDIT4 (or "Windows Registry Editor Version 5.00") text to the store
 // in one transaction: all of it or nothing. A malformed script changes nothing.
-ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store);
-// The same on the default store, reading the file first (as "regedit /s FILE").
+ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store,
+                                  ClassExport classExport = ClassExport::None);
+// The same on the default store, reading the file first (as "regedit /s FILE"),
+// and, as the registry editor is the shell's, with the desktop told of the
+// file classes the script changed.
 ScriptResult ImportRegistryScriptFile(const std::string& path);
 
 // Writes folder + "/_setup.reg" byte for byte and imports it. false (with a

@@ -2,6 +2,7 @@
 
 #include "common/profile.h"
 #include "common/settings.h"
+#include "platform/desktop_association.h"
 #include "platform/registry_store.h"
 #include "platform/special_folders.h"
 #include "setup/definition_files.h"
@@ -147,6 +148,7 @@ UninstallOutcome UninstallModule(const std::string& displayName)
 
     const std::string progId = ProgIdOf(displayName);
     qm::RegistryStore store;
+    std::vector<std::string> withdrawn; // extensions whose key goes
     const bool ok = store.transact([&] {
         bool good = true;
         if (extensionsKnown) {
@@ -154,8 +156,10 @@ UninstallOutcome UninstallModule(const std::string& displayName)
                 const std::string key = "Software\\Classes\\." + ext;
                 // Another program may have taken the extension since.
                 const auto v = store.value(qm::HKEY_LOCAL_MACHINE, key, "");
-                if (v && std::string(v->data.c_str()) == progId)
+                if (v && std::string(v->data.c_str()) == progId) {
                     good = store.deleteKey(qm::HKEY_LOCAL_MACHINE, key) && good;
+                    withdrawn.push_back(ext);
+                }
             }
         }
         good = store.deleteKey(qm::HKEY_LOCAL_MACHINE, "Software\\Classes\\" + progId) && good;
@@ -169,6 +173,9 @@ UninstallOutcome UninstallModule(const std::string& displayName)
             out.problem += "\n";
         out.problem +=
             "The record of " + displayName + " could not be removed: " + store.lastError();
+    } else {
+        // The desktop had the class from the install script; it goes with the keys.
+        qm::WithdrawFileClassFromDesktop(progId, withdrawn);
     }
     return out;
 }

@@ -6,6 +6,7 @@
 #include "launcher/ui/options_dlg.h"
 #include "launcher/ui/pictures.h"
 #include "launcher/ui/playdeck32_view.h"
+#include "launcher/ui/sibling_tool_cmd.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -112,8 +113,8 @@ void CMainFrame::wireCommands()
     on(CommandId::AppAbout, [] { qm::CallToolsLibrary("DoAbout"); });
     on(CommandId::ViewOptions, [this] { COptionsDlg(this).exec(); });
     on(CommandId::LevelCreateShortcut, [this] { m_view->CreateShortcutToSelected(); });
-    // View and Edit open windows of their own that come with the launcher's
-    // extras; their commands follow the enabling rules already.
+    on(CommandId::LevelView, [this] { OpenInSiblingTool(m_view, SiblingTool::PackPeek); });
+    on(CommandId::LevelEdit, [this] { OpenInSiblingTool(m_view, SiblingTool::PackForge); });
 
     connect(m_view, &CPLAYDECK32View::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view, &CPLAYDECK32View::listRebuilt, this, &CMainFrame::refreshTitle);

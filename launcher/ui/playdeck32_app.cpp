@@ -1,11 +1,13 @@
 #include "launcher/ui/playdeck32_app.h"
 
 #include "common/ui/message_box.h"
+#include "launcher/association.h"
 #include "launcher/game_locator.h"
 #include "launcher/ui/look_hooks.h"
 #include "launcher/ui/main_frame.h"
 #include "launcher/ui/playdeck32_view.h"
 #include "launcher/ui/splash_dlg.h"
+#include "launcher/ui/vpp_action_dlg.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -19,10 +21,11 @@ namespace {
 
 constexpr int kDefaultSplashMs = 2000;
 
-// The `.VPP` association and the action chooser arrive with the launcher's
-// shell integration; start-up already calls them where they belong.
-void WriteAssociationStep() {}
-void ShowActionChooser(const std::string&) {}
+void ShowActionChooser(const std::string& path)
+{
+    CVppActionDlg dlg(path);
+    dlg.exec();
+}
 
 void pause(int ms)
 {
@@ -66,6 +69,13 @@ std::string CommandLineFile(const QStringList& arguments)
 }
 
 CPLAYDECK32App::CPLAYDECK32App() = default;
+
+std::string CPLAYDECK32App::executablePath() const
+{
+    if (!m_executablePath.empty())
+        return m_executablePath;
+    return QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+}
 CPLAYDECK32App::~CPLAYDECK32App() = default;
 
 bool CPLAYDECK32App::InitInstance(const QStringList& arguments)
@@ -88,7 +98,10 @@ bool CPLAYDECK32App::InitInstance(const QStringList& arguments)
 
     auto splash = std::make_unique<CSplashDlg>();
     splash->ShowNow();
-    WriteAssociationStep();
+    // Rewritten at every start-up that shows the picture, even when the game
+    // then turns out to be missing; a folder that takes no script is no
+    // reason to stop.
+    WriteAssociationScript(executablePath());
     pause(SplashPauseMs());
 
     if (!installed) {

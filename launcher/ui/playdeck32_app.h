@@ -34,9 +34,15 @@ public:
     // The file handed to the action chooser, "" when none was.
     const std::string& chooserFile() const { return m_chooserFile; }
 
+    // The path the .VPP association names: the running program unless set
+    // (tests point it into their own world).
+    std::string executablePath() const;
+    void setExecutablePath(const std::string& path) { m_executablePath = path; }
+
 private:
     std::unique_ptr<CMainFrame> m_frame;
     std::string m_chooserFile;
+    std::string m_executablePath;
     int m_exitCode = 0;
 };
 

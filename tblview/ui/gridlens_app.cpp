@@ -2,6 +2,7 @@
 
 #include "common/settings.h"
 #include "common/ui/message_box.h"
+#include "platform/desktop_association.h"
 #include "tblview/ui/commands.h"
 #include "tblview/ui/gridlens_doc.h"
 #include "tblview/ui/gridlens_view.h"
@@ -76,6 +77,8 @@ void CGRIDLENS32LApp::RegisterShellFileTypes(const QString& programPath)
                        quoted + " /p \"%1\"");
     qm::WriteRegString(qm::HKEY_LOCAL_MACHINE, type + "\\shell\\printto\\command", "",
                        quoted + " /pt \"%1\" \"%2\" \"%3\" \"%4\"");
+    // The desktop's file managers learn the type from the keys just written.
+    qm::ExportFileClassesToDesktop({".TBL"});
 }
 
 CGRIDLENS32LApp::Start CGRIDLENS32LApp::InitInstance(const QStringList& arguments)

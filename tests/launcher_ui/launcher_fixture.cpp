@@ -1,9 +1,11 @@
 #include "launcher_fixture.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTest>
+#include <QTimer>
 
 namespace playdeck::test {
 
@@ -11,6 +13,7 @@ CMainFrame* LauncherTest::start(const QStringList& arguments)
 {
     install(game);
     app = std::make_unique<CPLAYDECK32App>();
+    app->setExecutablePath(programPath());
     if (!app->InitInstance(arguments))
         return nullptr;
     frame = app->mainFrame();
@@ -19,6 +22,29 @@ CMainFrame* LauncherTest::start(const QStringList& arguments)
     if (!QTest::qWaitForWindowActive(frame))
         ADD_FAILURE() << "the main window never became active";
     return frame;
+}
+
+std::string LauncherTest::programPath() const
+{
+    return world.makeDir("bin") + "/playdeck32";
+}
+
+void WhenChooserShows(std::function<void(CVppActionDlg&)> act)
+{
+    // The chooser runs its own modal loop; look for it from inside that loop.
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, act = std::move(act)] {
+        if (auto* dlg = qobject_cast<CVppActionDlg*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*dlg);
+        } else if (++*tries > 1000) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(5);
 }
 
 QStringList LauncherTest::rows() const

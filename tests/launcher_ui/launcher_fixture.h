@@ -8,9 +8,11 @@
 #include "launcher/ui/main_frame.h"
 #include "launcher/ui/playdeck32_app.h"
 #include "launcher/ui/playdeck32_view.h"
+#include "launcher/ui/vpp_action_dlg.h"
 #include "support/temp_world.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace playdeck::test {
@@ -41,6 +43,10 @@ protected:
         return qm::ReadRegDword(qm::HKEY_CURRENT_USER, qm::SettingsKey, name, 12345);
     }
 
+    // Where start-up's association step believes the program lies: a folder
+    // of the world, so no test writes beside the real binary.
+    std::string programPath() const;
+
     // Runs start-up with the game installed; the window is up and active.
     CMainFrame* start(const QStringList& arguments = {});
 
@@ -57,6 +63,9 @@ protected:
     CMainFrame* frame = nullptr;
     CPLAYDECK32View* view = nullptr;
 };
+
+// Runs act on the action chooser as soon as it is up in its modal loop.
+void WhenChooserShows(std::function<void(CVppActionDlg&)> act);
 
 // The expected --list output of a mode, from the catalogue's own test files.
 QStringList ExpectedListing(const char* mode);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 
 namespace playdeck::test {
@@ -54,9 +56,18 @@ TEST_F(LauncherTest, ReadableFileOnTheCommandLineEndsStartUpWithoutWindow)
     for (const QStringList& args : {QStringList{QString::fromStdString('"' + vpp + '"')},
                                     QString::fromStdString(vpp).split(QLatin1Char(' '))}) {
         CPLAYDECK32App launcher;
+        launcher.setExecutablePath(programPath());
+        QString shownFor;
+        WhenChooserShows([&](CVppActionDlg& dlg) {
+            shownFor = dlg.fileLine()->text();
+            dlg.cancelButton()->click();
+        });
         EXPECT_FALSE(launcher.InitInstance(args));
+        EXPECT_EQ(shownFor, QStringLiteral("Glass House.vpp"));
         EXPECT_EQ(launcher.exitCode(), 0);
         EXPECT_EQ(launcher.chooserFile(), vpp);
+        // The chooser's start-up leaves the association alone.
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(world.root() + "/bin/_setup.reg")));
         EXPECT_FALSE(anyWindowVisible());
         EXPECT_TRUE(qm::ui::MessageBox::history().empty());
     }

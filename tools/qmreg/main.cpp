@@ -256,7 +256,7 @@ int cmdImport(const std::vector<std::string>& files)
             RegistryStore store;
             if (!store.ok())
                 return failure("cannot open the registry store: " + store.lastError());
-            r = qm::ImportRegistryScript(text, store);
+            r = qm::ImportRegistryScript(text, store, qm::ClassExport::Desktop);
         } else {
             r = qm::ImportRegistryScriptFile(f);
         }

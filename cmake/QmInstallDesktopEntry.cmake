@@ -1,0 +1,35 @@
+# Runs at install time: writes a desktop entry whose Exec names the installed
+# program by its full path, quoted by the Desktop Entry rules.
+if(IS_ABSOLUTE "${QM_BINDIR}")
+  set(_program "${QM_BINDIR}/${QM_PROGRAM_NAME}")
+else()
+  set(_program "${CMAKE_INSTALL_PREFIX}/${QM_BINDIR}/${QM_PROGRAM_NAME}")
+endif()
+if(IS_ABSOLUTE "${QM_DATADIR}")
+  set(_apps "${QM_DATADIR}/applications")
+else()
+  set(_apps "${CMAKE_INSTALL_PREFIX}/${QM_DATADIR}/applications")
+endif()
+
+# A reserved character puts the path in double quotes, inside which " ` $ \
+# take a backslash; a literal % is doubled; then the value's own escape of \.
+set(_exec "${_program}")
+string(REPLACE "%" "%%" _exec "${_exec}")
+set(_quote FALSE)
+foreach(_c " " "\t" "\"" "'" "\\" ">" "<" "~" "|" "&" ";" "$" "*" "?" "#" "(" ")" "`")
+  string(FIND "${_program}" "${_c}" _at)
+  if(NOT _at EQUAL -1)
+    set(_quote TRUE)
+  endif()
+endforeach()
+if(_quote)
+  string(REPLACE "\\" "\\\\" _exec "${_exec}")
+  string(REPLACE "\"" "\\\"" _exec "${_exec}")
+  string(REPLACE "`" "\\`" _exec "${_exec}")
+  string(REPLACE "$" "\\$" _exec "${_exec}")
+  set(_exec "\"${_exec}\"")
+endif()
+string(REPLACE "\\" "\\\\" QM_EXEC "${_exec}")
+
+configure_file("${QM_ENTRY_TEMPLATE}" "$ENV{DESTDIR}${_apps}/${QM_ENTRY_NAME}" @ONLY)
+message(STATUS "Installing: $ENV{DESTDIR}${_apps}/${QM_ENTRY_NAME}")
