@@ -71,7 +71,7 @@ public:
                     return false;
                 m_pos = close + 1;
             }
-            node.children.emplace_back(std::move(key), std::move(value));
+            node.children.push_back({std::move(key), std::move(value)});
         }
     }
 

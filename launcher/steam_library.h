@@ -3,20 +3,26 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace playdeck {
+
+struct VdfEntry;
 
 // One node of Valve's KeyValues text (libraryfolders.vdf, appmanifest_*.acf):
 // either a string or a block of named children, in file order.
 struct VdfNode {
     std::string text;
     bool isBlock = false;
-    std::vector<std::pair<std::string, VdfNode>> children;
+    std::vector<VdfEntry> children;
 
     // First child whose key equals key without regard to ASCII case.
     const VdfNode* child(std::string_view key) const;
+};
+
+struct VdfEntry {
+    std::string key;
+    VdfNode node;
 };
 
 // The top level as a block; nothing when the text is malformed (unbalanced
