@@ -1,0 +1,229 @@
+#include "launcher/wine_registry.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace playdeck {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Big enough for any real prefix; a larger file is not a registry we trust.
+constexpr std::uintmax_t kMaxRegFile = 256u * 1024u * 1024u;
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Collapses repeated and trailing separators so "A\\B\" and "a\b" meet.
+std::string NormalKey(std::string_view key)
+{
+    std::string out;
+    for (char c : key) {
+        if (c == '\\') {
+            if (!out.empty() && out.back() != '\\')
+                out.push_back('\\');
+        } else {
+            out.push_back(c);
+        }
+    }
+    if (!out.empty() && out.back() == '\\')
+        out.pop_back();
+    return Lower(out);
+}
+
+// Reads a quoted string starting at text[pos] == '"'; pos ends after the closing quote.
+std::optional<std::string> ReadQuoted(std::string_view text, size_t& pos)
+{
+    if (pos >= text.size() || text[pos] != '"')
+        return std::nullopt;
+    std::string out;
+    for (size_t i = pos + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            pos = i + 1;
+            return out;
+        }
+        if (c == '\\' && i + 1 < text.size()) {
+            const char e = text[++i];
+            switch (e) {
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case '0':
+                out.push_back('\0');
+                break;
+            default:
+                out.push_back(e);
+                break;
+            }
+            continue;
+        }
+        out.push_back(c);
+    }
+    return std::nullopt;
+}
+
+// "[Software\\Volition\\Red Faction] 1234567" -> "Software\Volition\Red Faction"
+std::optional<std::string> ReadSection(std::string_view line)
+{
+    std::string out;
+    for (size_t i = 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == ']')
+            return out;
+        if (c == '\\' && i + 1 < line.size())
+            ++i;
+        out.push_back(line[i]);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+WineRegistryFile WineRegistryFile::parse(std::string_view text)
+{
+    WineRegistryFile file;
+    std::map<std::string, std::string>* current = nullptr;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        if (line.front() == '[') {
+            const auto key = ReadSection(line);
+            current = key ? &file.m_keys[NormalKey(*key)] : nullptr;
+            continue;
+        }
+        if (!current || (line.front() != '"' && line.front() != '@'))
+            continue;
+        size_t pos = 0;
+        std::string name;
+        if (line.front() == '@') {
+            pos = 1;
+        } else {
+            auto quoted = ReadQuoted(line, pos);
+            if (!quoted)
+                continue;
+            name = std::move(*quoted);
+        }
+        if (pos >= line.size() || line[pos] != '=')
+            continue;
+        ++pos;
+        constexpr std::string_view kExpand = "str(2):";
+        if (line.substr(pos, kExpand.size()) == kExpand)
+            pos += kExpand.size();
+        auto data = ReadQuoted(line, pos);
+        if (data)
+            (*current)[Lower(name)] = std::move(*data);
+    }
+    return file;
+}
+
+std::optional<WineRegistryFile> WineRegistryFile::load(const std::string& path)
+{
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec || size > kMaxRegFile)
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parse(text.str());
+}
+
+std::optional<std::string> WineRegistryFile::value(std::string_view key,
+                                                   std::string_view name) const
+{
+    const auto k = m_keys.find(NormalKey(key));
+    if (k == m_keys.end())
+        return std::nullopt;
+    const auto v = k->second.find(Lower(name));
+    if (v == k->second.end())
+        return std::nullopt;
+    return v->second;
+}
+
+std::optional<std::string> FindEntryNoCase(const std::string& folder, std::string_view name)
+{
+    if (name.empty() || name.find('/') != std::string_view::npos)
+        return std::nullopt;
+    std::error_code ec;
+    const fs::path exact = fs::path(folder) / std::string(name);
+    if (fs::exists(fs::symlink_status(exact, ec)))
+        return std::string(name);
+    const std::string wanted = Lower(name);
+    std::vector<std::string> hits;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (Lower(entry) == wanted)
+            hits.push_back(std::move(entry));
+    }
+    if (hits.empty())
+        return std::nullopt;
+    return *std::min_element(hits.begin(), hits.end());
+}
+
+std::optional<std::string> MapWinePath(const std::string& prefix, const std::string& windowsPath)
+{
+    // Only drive paths: "X:\..." or "X:/...".
+    if (windowsPath.size() < 2 || windowsPath[1] != ':')
+        return std::nullopt;
+    const char letter = windowsPath[0];
+    if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')))
+        return std::nullopt;
+    const std::string dosdevices = prefix + "/dosdevices";
+    const auto drive = FindEntryNoCase(dosdevices, windowsPath.substr(0, 2));
+    if (!drive)
+        return std::nullopt;
+    std::string path = dosdevices + "/" + *drive;
+    std::error_code ec;
+    if (!fs::is_directory(path, ec))
+        return std::nullopt;
+    size_t pos = 2;
+    while (pos < windowsPath.size()) {
+        const size_t next = windowsPath.find_first_of("\\/", pos);
+        const size_t end = next == std::string::npos ? windowsPath.size() : next;
+        const std::string part = windowsPath.substr(pos, end - pos);
+        pos = end + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            // Stay inside the drive: a path climbing above its root is not a game folder.
+            return std::nullopt;
+        }
+        const auto entry = FindEntryNoCase(path, part);
+        if (!entry)
+            return std::nullopt;
+        path += "/" + *entry;
+    }
+    const fs::path resolved = fs::weakly_canonical(path, ec);
+    if (ec || !fs::is_directory(resolved, ec))
+        return std::nullopt;
+    return resolved.string();
+}
+
+} // namespace playdeck
