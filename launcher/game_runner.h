@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/game_install.h"
+#include "launcher/game_locator.h"
 
 #include <optional>
 #include <string>
