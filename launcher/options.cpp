@@ -65,8 +65,8 @@ void WriteLauncherOptions(const LauncherOptions& o, bool withGameRunner)
 
 std::string GameLauncherSwitches()
 {
-    return qm::ReadRegString(qm::HKEY_CURRENT_USER, kGameRegistryKey, kGameLauncherOptionsValue,
-                             "");
+    // A game installed in a Wine prefix keeps its launcher's switches there.
+    return ReadGameUserValue(kGameLauncherOptionsValue).value_or("");
 }
 
 } // namespace playdeck
