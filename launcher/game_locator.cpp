@@ -24,7 +24,7 @@ struct RegLookup {
     const char* value;
 };
 
-// Where installers of the game leave its folder in a prefix, most specific first.
+// Where installers of the game leave its folder in a prefix, the game's own key first.
 constexpr RegLookup kPrefixLookups[] = {
     {"Software\\Volition\\Red Faction", "InstallPath"},
     {"Software\\Wow6432Node\\Volition\\Red Faction", "InstallPath"},
