@@ -46,7 +46,8 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption,
     return QFileDialog::getSaveFileName(parent, caption, defaultPath, filter);
 }
 
-QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir)
+QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption,
+                                         const QString& dir)
 {
     lastDefault() = dir;
     QString r;
@@ -55,7 +56,13 @@ QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption
     return QFileDialog::getExistingDirectory(parent, caption, dir);
 }
 
-void FileDialog::setNextFileName(const QString& name) { queued().push_back(name); }
-QString FileDialog::lastDefaultPath() { return lastDefault(); }
+void FileDialog::setNextFileName(const QString& name)
+{
+    queued().push_back(name);
+}
+QString FileDialog::lastDefaultPath()
+{
+    return lastDefault();
+}
 
 } // namespace qm::ui

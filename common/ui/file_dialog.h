@@ -13,7 +13,8 @@ public:
     // The framework's save dialog asks before overwriting; so does this one.
     static QString getSaveFileName(QWidget* parent, const QString& caption,
                                    const QString& defaultPath, const QString& filter);
-    static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir);
+    static QString getExistingDirectory(QWidget* parent, const QString& caption,
+                                        const QString& dir);
 
     // Queued answer for the next dialog; an empty string means Cancel.
     static void setNextFileName(const QString& name);

@@ -46,9 +46,18 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, QMessageBox::Icon 
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void MessageBox::setNextAnswer(QMessageBox::StandardButton answer) { answers().push_back(answer); }
-void MessageBox::setAutoAnswer(bool on) { autoAnswer() = on; }
-const std::vector<MessageBox::Shown>& MessageBox::history() { return shown(); }
+void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
+{
+    answers().push_back(answer);
+}
+void MessageBox::setAutoAnswer(bool on)
+{
+    autoAnswer() = on;
+}
+const std::vector<MessageBox::Shown>& MessageBox::history()
+{
+    return shown();
+}
 void MessageBox::clearHistory()
 {
     shown().clear();

@@ -21,11 +21,10 @@ public:
 
     // Shows a modal box; returns the button pressed. With a queued answer the
     // box is not shown and the answer is returned at once.
-    static QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon,
-                                            const QString& caption, const QString& text,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                            QMessageBox::StandardButton defaultButton =
-                                                QMessageBox::NoButton);
+    static QMessageBox::StandardButton
+    show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
     // Test hooks. With setAutoAnswer, boxes without a queued answer return the
     // default (or the first) button instead of blocking.

@@ -36,7 +36,8 @@ TEST_F(TempWorldTest, SettingsReadLimitsAndEmptyValue)
 
 TEST_F(TempWorldTest, CorruptDatabaseIsNeverOverwritten)
 {
-    const std::string junk = "this is not a database, and it must survive\n" + std::string(5000, 'x');
+    const std::string junk =
+        "this is not a database, and it must survive\n" + std::string(5000, 'x');
     world.writeFile("registry.sqlite", junk);
     EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, "K", "V", "dflt"), "dflt");
     EXPECT_FALSE(WriteRegString(HKEY_CURRENT_USER, "K", "V", "x"));

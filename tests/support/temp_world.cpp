@@ -80,12 +80,30 @@ void TempWorld::unsetEnv(const char* name)
     ::unsetenv(name);
 }
 
-std::string TempWorld::root() const { return m_dir.path().toStdString(); }
-std::string TempWorld::home() const { return root() + "/home"; }
-std::string TempWorld::desktop() const { return home() + "/Desktop"; }
-std::string TempWorld::dataHome() const { return home() + "/.local/share"; }
-std::string TempWorld::temp() const { return root() + "/temp/"; }
-std::string TempWorld::registryPath() const { return root() + "/registry.sqlite"; }
+std::string TempWorld::root() const
+{
+    return m_dir.path().toStdString();
+}
+std::string TempWorld::home() const
+{
+    return root() + "/home";
+}
+std::string TempWorld::desktop() const
+{
+    return home() + "/Desktop";
+}
+std::string TempWorld::dataHome() const
+{
+    return home() + "/.local/share";
+}
+std::string TempWorld::temp() const
+{
+    return root() + "/temp/";
+}
+std::string TempWorld::registryPath() const
+{
+    return root() + "/registry.sqlite";
+}
 
 std::string TempWorld::makeDir(const std::string& relative) const
 {

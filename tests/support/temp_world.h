@@ -19,12 +19,12 @@ public:
     TempWorld(const TempWorld&) = delete;
     TempWorld& operator=(const TempWorld&) = delete;
 
-    std::string root() const;          // the world's folder, no trailing '/'
-    std::string home() const;          // $HOME
-    std::string desktop() const;       // the desktop named in user-dirs.dirs
-    std::string dataHome() const;      // $XDG_DATA_HOME
-    std::string temp() const;          // $TEMP, with trailing '/'
-    std::string registryPath() const;  // $QM_REGISTRY_DB
+    std::string root() const;         // the world's folder, no trailing '/'
+    std::string home() const;         // $HOME
+    std::string desktop() const;      // the desktop named in user-dirs.dirs
+    std::string dataHome() const;     // $XDG_DATA_HOME
+    std::string temp() const;         // $TEMP, with trailing '/'
+    std::string registryPath() const; // $QM_REGISTRY_DB
     // Makes a folder (with parents) below root() and returns its full path.
     std::string makeDir(const std::string& relative) const;
     // Writes a file below root() (folders created) and returns its full path.

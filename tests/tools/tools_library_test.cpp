@@ -103,7 +103,10 @@ struct VersionCase {
     QMessageBox::StandardButton answer;
 };
 
-void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const VersionCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class VersionCheckTest : public ToolsLibraryTest,
                          public ::testing::WithParamInterface<VersionCase> {};
