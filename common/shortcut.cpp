@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/desktop_entry.h"
 #include "platform/process_start.h"
 
 namespace qm {
@@ -22,62 +23,6 @@ std::string toUtf8(const std::string& local)
     return QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size()))
         .toUtf8()
         .toStdString();
-}
-
-// One Exec argument quoted by the Desktop Entry rules ("%" doubled as a
-// literal percent; reserved characters force double quotes, inside which
-// " ` $ \ take a backslash).
-std::string quoteExecArgument(const std::string& arg)
-{
-    static const std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
-    bool needQuotes = arg.empty();
-    for (char c : arg)
-        if (reserved.find(c) != std::string_view::npos)
-            needQuotes = true;
-    std::string out;
-    if (needQuotes)
-        out.push_back('"');
-    for (char c : arg) {
-        if (c == '%') {
-            out += "%%";
-            continue;
-        }
-        if (needQuotes && (c == '"' || c == '`' || c == '$' || c == '\\'))
-            out.push_back('\\');
-        out.push_back(c);
-    }
-    if (needQuotes)
-        out.push_back('"');
-    return out;
-}
-
-// The escapes of a string value, applied after the Exec quoting.
-std::string escapeValue(const std::string& v)
-{
-    std::string out;
-    for (size_t i = 0; i < v.size(); ++i) {
-        const char c = v[i];
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case ' ':
-            out += i == 0 ? "\\s" : " ";
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
-    return out;
 }
 
 bool isWindowsProgram(const std::string& target)
@@ -125,17 +70,17 @@ std::string DesktopEntryText(const std::string& displayName, const std::string& 
     std::string exec;
     if (isWindowsProgram(target))
         exec = "wine ";
-    exec += quoteExecArgument(target);
+    exec += QuoteExecArgument(target);
     for (const std::string& a : SplitWindowsCommandLine(arguments))
-        exec += " " + quoteExecArgument(a);
+        exec += " " + QuoteExecArgument(a);
 
     std::string text = "[Desktop Entry]\n";
     text += "Type=Application\n";
-    text += "Name=" + escapeValue(toUtf8(displayName)) + "\n";
-    text += "Exec=" + escapeValue(toUtf8(exec)) + "\n";
+    text += "Name=" + EscapeDesktopValue(toUtf8(displayName)) + "\n";
+    text += "Exec=" + EscapeDesktopValue(toUtf8(exec)) + "\n";
     const std::string dir = folderOf(target);
     if (!dir.empty())
-        text += "Path=" + escapeValue(toUtf8(dir)) + "\n";
+        text += "Path=" + EscapeDesktopValue(toUtf8(dir)) + "\n";
     return text;
 }
 

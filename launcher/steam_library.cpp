@@ -1,11 +1,10 @@
 #include "launcher/steam_library.h"
 
+#include "common/file_text.h"
 #include "launcher/wine_registry.h"
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace playdeck {
 
@@ -129,20 +128,6 @@ private:
     size_t m_pos = 0;
 };
 
-std::optional<std::string> ReadSmallFile(const std::string& path)
-{
-    std::error_code ec;
-    const auto size = fs::file_size(path, ec);
-    if (ec || size > kMaxVdfFile)
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool IsNumber(std::string_view s)
 {
     if (s.empty())
@@ -224,7 +209,8 @@ std::vector<std::string> SteamLibraries(const std::string& root)
     const auto steamapps = FindEntryNoCase(root, "steamapps");
     if (!steamapps)
         return out;
-    const auto text = ReadSmallFile(root + "/" + *steamapps + "/libraryfolders.vdf");
+    const auto text =
+        qm::ReadFileText(root + "/" + *steamapps + "/libraryfolders.vdf", kMaxVdfFile);
     if (!text)
         return out;
     for (const std::string& library : VdfLibraryFolders(*text))

@@ -1,9 +1,9 @@
 #include "launcher/wine_registry.h"
 
+#include "common/file_text.h"
+
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace playdeck {
@@ -143,16 +143,10 @@ WineRegistryFile WineRegistryFile::parse(std::string_view text)
 
 std::optional<WineRegistryFile> WineRegistryFile::load(const std::string& path)
 {
-    std::error_code ec;
-    const auto size = fs::file_size(path, ec);
-    if (ec || size > kMaxRegFile)
+    const auto text = qm::ReadFileText(path, kMaxRegFile);
+    if (!text)
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse(text.str());
+    return parse(*text);
 }
 
 std::optional<std::string> WineRegistryFile::value(std::string_view key,
