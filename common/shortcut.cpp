@@ -11,8 +11,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/desktop_association.h"
 #include "platform/desktop_entry.h"
 #include "platform/process_start.h"
+#include "platform/special_folders.h"
 
 namespace qm {
 
@@ -55,6 +57,14 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+bool sameFolder(const std::string& a, const std::string& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 std::string lower(std::string s)
 {
     for (char& c : s)
@@ -65,11 +75,19 @@ std::string lower(std::string s)
 } // namespace
 
 std::string DesktopEntryText(const std::string& displayName, const std::string& target,
-                             const std::string& arguments)
+                             const std::string& arguments, const ShortcutRunner* runner)
 {
     std::string exec;
-    if (isWindowsProgram(target))
+    if (runner) {
+        if (!runner->environment.empty())
+            exec = "env ";
+        for (const auto& [name, value] : runner->environment)
+            exec += QuoteExecArgument(name + "=" + value) + " ";
+        for (const std::string& word : runner->command)
+            exec += QuoteExecArgument(word) + " ";
+    } else if (isWindowsProgram(target)) {
         exec = "wine ";
+    }
     exec += QuoteExecArgument(target);
     for (const std::string& a : SplitWindowsCommandLine(arguments))
         exec += " " + QuoteExecArgument(a);
@@ -85,7 +103,8 @@ std::string DesktopEntryText(const std::string& displayName, const std::string& 
 }
 
 int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::string& target,
-                       const std::string& arguments, const std::string& name)
+                       const std::string& arguments, const std::string& name,
+                       const ShortcutRunner* runner)
 {
     std::string path = join == ShortcutJoin::Setup ? folder + "/" + name : folder + name;
     if (lower(path).find(".desktop") == std::string::npos)
@@ -101,7 +120,7 @@ int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::
     std::string base = path.substr(path.find_last_of('/') + 1);
     if (lower(base).size() > 8 && lower(base).ends_with(".desktop"))
         base.resize(base.size() - 8);
-    const std::string text = DesktopEntryText(base, target, arguments);
+    const std::string text = DesktopEntryText(base, target, arguments, runner);
 
     // Written beside the final name and renamed over it, so a failed write
     // leaves neither a half file nor a stray temporary one.
@@ -130,6 +149,8 @@ int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::
         ::unlink(tmp.c_str());
         return kShortcutWriteFailed;
     }
+    if (sameFolder(dir, GetSpecialFolder(SpecialFolder::Desktop)))
+        MarkLauncherTrusted(path, nullptr); // a launcher that stays untrusted still opens by hand
     return kShortcutOk;
 }
 

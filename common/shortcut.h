@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -17,19 +19,28 @@ inline constexpr int32_t kShortcutFolderMissing = -1;
 inline constexpr int32_t kShortcutWriteFailed = -2;
 inline constexpr int32_t kShortcutPathTooLong = -3;
 
+// What runs a shortcut's target: words in front of it, and variables set for
+// it (through "env"). Without one, a Windows program runs through wine.
+struct ShortcutRunner {
+    std::vector<std::string> command;
+    std::vector<std::pair<std::string, std::string>> environment;
+};
+
 // Writes a freedesktop .desktop file (the stand-in for a .lnk): Type=Application,
-// Name = the file name without extension, Exec = target and arguments (split
-// by the Windows command-line rules, quoted by the Desktop Entry rules; a
-// Windows program runs through wine), Path = the target's folder.
-// ".desktop" is appended unless the lower-cased path already contains it.
-// The folder is not created; on failure nothing is left behind.
+// Name = the file name without extension, Exec = runner, target and arguments
+// (split by the Windows command-line rules, quoted by the Desktop Entry rules),
+// Path = the target's folder. ".desktop" is appended unless the lower-cased
+// path already contains it. The folder is not created; on failure nothing is
+// left behind. A shortcut on the desktop is also marked trusted.
 int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::string& target,
-                       const std::string& arguments, const std::string& name);
+                       const std::string& arguments, const std::string& name,
+                       const ShortcutRunner* runner = nullptr);
 
 inline int32_t CreateShortcutLauncher(const std::string& folder, const std::string& target,
-                                      const std::string& arguments, const std::string& name)
+                                      const std::string& arguments, const std::string& name,
+                                      const ShortcutRunner* runner = nullptr)
 {
-    return CreateShortcut(ShortcutJoin::Launcher, folder, target, arguments, name);
+    return CreateShortcut(ShortcutJoin::Launcher, folder, target, arguments, name, runner);
 }
 inline int32_t CreateShortcutSetup(const std::string& folder, const std::string& target,
                                    const std::string& arguments, const std::string& name)
@@ -39,6 +50,6 @@ inline int32_t CreateShortcutSetup(const std::string& folder, const std::string&
 
 // The .desktop text CreateShortcut writes (for tests and previews).
 std::string DesktopEntryText(const std::string& displayName, const std::string& target,
-                             const std::string& arguments);
+                             const std::string& arguments, const ShortcutRunner* runner = nullptr);
 
 } // namespace qm

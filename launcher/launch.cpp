@@ -2,7 +2,7 @@
 
 #include "common/settings.h"
 #include "launcher/game_locator.h"
-#include "platform/process_start.h"
+#include "launcher/game_runner.h"
 
 namespace playdeck {
 
@@ -80,9 +80,57 @@ LaunchRequest ChooserLaunchRequest(const std::string& gameFolder, const std::str
                          gameFolder};
 }
 
-bool StartLaunch(const LaunchRequest& request)
+namespace {
+// Where the game of a launch lies: the locator's find when it is the same
+// folder (its source picks the runner), else the folder as given.
+GameInstall InstallFor(const std::string& program, const std::string& folder)
 {
-    return qm::StartProgram(request.program, request.parameters, request.workingFolder);
+    if (auto found = LocateGame(); found && found->folder == folder)
+        return *found;
+    GameInstall install;
+    install.folder = folder;
+    install.executable = program;
+    install.source = GameSource::Store;
+    return install;
+}
+} // namespace
+
+std::optional<GameShortcutCommand> ShortcutCommandForGame(const std::string& program,
+                                                          const std::string& gameFolder)
+{
+    const GameInstall install = InstallFor(program, gameFolder);
+    GameRunner runner = GameRunnerCommand(install);
+    if (!runner.found)
+        return std::nullopt;
+    return GameShortcutCommand{install.executable, std::move(runner.command),
+                               std::move(runner.environment)};
+}
+
+std::optional<qm::ProcessStartRequest> GameStartRequest(const LaunchRequest& request)
+{
+    auto command = ShortcutCommandForGame(request.program, request.workingFolder);
+    if (!command)
+        return std::nullopt;
+    qm::ProcessStartRequest start;
+    std::vector<std::string> words = std::move(command->runner);
+    words.push_back(command->executable);
+    for (std::string& a : qm::SplitWindowsCommandLine(request.parameters))
+        words.push_back(std::move(a));
+    start.program = words.front();
+    start.arguments.assign(std::make_move_iterator(words.begin() + 1),
+                           std::make_move_iterator(words.end()));
+    start.workingFolder = request.workingFolder;
+    start.environment = std::move(command->environment);
+    return start;
+}
+
+LaunchResult StartLaunch(const LaunchRequest& request)
+{
+    const auto start = GameStartRequest(request);
+    if (!start)
+        return LaunchResult::NoRunner;
+    return qm::CurrentProcessStarter().start(*start) ? LaunchResult::Started
+                                                     : LaunchResult::StartFailed;
 }
 
 bool ShouldAutoClose()

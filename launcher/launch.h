@@ -1,10 +1,13 @@
 #pragma once
 
 #include "launcher/catalogue.h"
+#include "platform/process_start.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace playdeck {
 
@@ -43,8 +46,28 @@ std::optional<LaunchRequest> LaunchRequestForRow(int32_t modeNumber, const std::
 LaunchRequest ChooserLaunchRequest(const std::string& gameFolder, const std::string& modName,
                                    const std::string& levelName);
 
-// Starts the request through the current process starter; not waited for.
-bool StartLaunch(const LaunchRequest& request);
+// The start that runs request on this system: the game's executable as
+// spelled on disk behind the runner its location calls for (see
+// GameRunnerCommand), the parameters split by the Windows rules, working
+// folder the game folder. Nothing when the game needs a runner and none exists.
+std::optional<qm::ProcessStartRequest> GameStartRequest(const LaunchRequest& request);
+
+enum class LaunchResult { Started, StartFailed, NoRunner };
+
+// Starts GameStartRequest(request) through the current process starter; not
+// waited for.
+LaunchResult StartLaunch(const LaunchRequest& request);
+
+// What a shortcut to the game in gameFolder puts in its Exec line: the
+// runner's words and environment in front of the executable. Nothing when the
+// game needs a runner and none exists.
+struct GameShortcutCommand {
+    std::string executable;
+    std::vector<std::string> runner;
+    std::vector<std::pair<std::string, std::string>> environment;
+};
+std::optional<GameShortcutCommand> ShortcutCommandForGame(const std::string& program,
+                                                          const std::string& gameFolder);
 
 // "AutoClose" (default 1): only exactly 1 ends the launcher after a launch.
 bool ShouldAutoClose();

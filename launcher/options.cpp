@@ -2,6 +2,7 @@
 
 #include "common/settings.h"
 #include "launcher/game_locator.h"
+#include "launcher/game_runner.h"
 
 namespace playdeck {
 

@@ -11,9 +11,6 @@ inline constexpr const char* kDefaultNameLevels = "%n (Red Faction Level)";
 inline constexpr const char* kDefaultNameMods = "%m (Red Faction MOD)";
 inline constexpr const char* kDefaultNameModLevels = "%n with MOD %m (Red Faction MOD+Level)";
 
-// The program that runs the Windows game on this system; empty = automatic.
-inline constexpr const char* kGameRunnerValue = "GameRunner";
-
 // The game launcher's own option string (HKEY_CURRENT_USER, read only).
 inline constexpr const char* kGameLauncherOptionsValue = "CmdLineOptions";
 

@@ -149,14 +149,22 @@ LevelShortcut LevelShortcutFor(const ShortcutInput& input, const std::string& di
 int32_t WriteLevelShortcut(const ShortcutInput& input, const std::string& directory,
                            const std::string& name)
 {
+    const std::string gameFolder = GetGameFolder();
     const LevelShortcut s = LevelShortcutFor(
-        input, directory, name, GetGameFolder(),
+        input, directory, name, gameFolder,
         qm::ReadRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, "CommandLineSwitches", ""));
     if (s.name.find(qm::kPathSep) != std::string::npos)
         return qm::kShortcutWriteFailed;
     // Only the last level, as the C runtime's mkdir; a missing parent shows up
     // as a failed save. The result is not looked at.
     ::mkdir(s.folder.c_str(), 0777);
+    // The runner the launch would use goes in front; with none found yet the
+    // shortcut still names wine, which may be installed later.
+    if (const auto command = ShortcutCommandForGame(s.target, gameFolder)) {
+        const qm::ShortcutRunner runner{command->runner, command->environment};
+        return qm::CreateShortcutLauncher(s.folder, command->executable, s.arguments, s.name,
+                                          &runner);
+    }
     return qm::CreateShortcutLauncher(s.folder, s.target, s.arguments, s.name);
 }
 

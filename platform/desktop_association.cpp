@@ -98,14 +98,14 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string* e
 
 // Runs a desktop tool and waits for it. A tool that is not installed is
 // skipped: the files are in place, a later run of the tool picks them up.
-bool runTool(const char* program, const std::string& argument, std::string* error)
+bool runTool(const char* program, const QStringList& arguments, std::string* error)
 {
     const QString exe = QStandardPaths::findExecutable(QString::fromLatin1(program));
     if (exe.isEmpty())
         return true;
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(exe, {qs(argument)});
+    p.start(exe, arguments);
     if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
         return true;
     if (p.state() != QProcess::NotRunning) {
@@ -113,7 +113,7 @@ bool runTool(const char* program, const std::string& argument, std::string* erro
         p.waitForFinished(5000);
     }
     if (error)
-        *error = std::string(program) + " " + argument +
+        *error = std::string(program) + " " + arguments.join(QLatin1Char(' ')).toStdString() +
                  " failed: " + p.readAll().trimmed().toStdString();
     return false;
 }
@@ -425,7 +425,7 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
     // An unchanged package needs no rebuild, unless the database was never built.
     if (packagesChanged || (QFileInfo(qs(dataHome + "/mime/packages")).isDir() &&
                             !QFile::exists(qs(dataHome + "/mime/mime.cache"))))
-        runTool("update-mime-database", dataHome + "/mime", &failure);
+        runTool("update-mime-database", {qs(dataHome + "/mime")}, &failure);
 
     // 2. The desktop entry that runs the command.
     const std::string id = DesktopEntryIdFor(fileClass.progId);
@@ -437,7 +437,7 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
     if (readFile(entryPath) != entry) {
         if (!writeFile(entryPath, entry, error))
             return false;
-        runTool("update-desktop-database", apps, failure.empty() ? &failure : nullptr);
+        runTool("update-desktop-database", {qs(apps)}, failure.empty() ? &failure : nullptr);
     }
 
     // 3. The defaults, keeping whatever else the user's list holds.
@@ -482,7 +482,7 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
             // Nothing left to describe: the generated database goes with it.
             QDir(qs(dataHome + "/mime")).removeRecursively();
         } else {
-            runTool("update-mime-database", dataHome + "/mime", &failure);
+            runTool("update-mime-database", {qs(dataHome + "/mime")}, &failure);
         }
     }
 
@@ -497,7 +497,7 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
             !dir.entryList({QStringLiteral("*.desktop")}, QDir::Files).isEmpty() ||
             !dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
         if (anyEntry)
-            runTool("update-desktop-database", apps, failure.empty() ? &failure : nullptr);
+            runTool("update-desktop-database", {qs(apps)}, failure.empty() ? &failure : nullptr);
         else
             remove(apps + "/mimeinfo.cache");
     }
@@ -619,6 +619,16 @@ bool WithdrawFileClassFromDesktop(const std::string& progId,
         return true;
     std::fprintf(stderr, "%s: not withdrawn from the desktop: %s\n", progId.c_str(), error.c_str());
     return false;
+}
+
+bool MarkLauncherTrusted(const std::string& path, std::string* error)
+{
+    // GNOME's file manager runs a launcher on the desktop only when its
+    // metadata says the user trusts it; other desktops ignore the key.
+    return runTool("gio",
+                   {QStringLiteral("set"), QStringLiteral("-t"), QStringLiteral("string"), qs(path),
+                    QStringLiteral("metadata::trusted"), QStringLiteral("true")},
+                   error);
 }
 
 } // namespace qm

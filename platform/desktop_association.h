@@ -89,4 +89,7 @@ std::string DesktopExecFromCommand(const std::string& command);
 std::string MimePackageXml(const std::string& extension, const std::string& mimeType,
                            const std::string& comment);
 
+// Marks a .desktop launcher as trusted where gio exists (true when it does not).
+bool MarkLauncherTrusted(const std::string& path, std::string* error);
+
 } // namespace qm

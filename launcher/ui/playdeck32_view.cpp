@@ -4,6 +4,7 @@
 #include "launcher/game_locator.h"
 #include "launcher/launch.h"
 #include "launcher/shortcut_wizard.h"
+#include "launcher/ui/launch_cmd.h"
 #include "launcher/ui/shortcut_wizard_dlg.h"
 
 #include <QHeaderView>
@@ -119,7 +120,8 @@ bool CPLAYDECK32View::LaunchSelected()
     const auto request = LaunchRequestForRow(m_mode, GetItemText(r, 0), GetItemText(r, 1));
     if (!request)
         return false;
-    StartLaunch(*request); // the result is not looked at, as with the shell's start
+    if (!LaunchGame(this, *request))
+        return true; // told why; the launcher stays open
     if (ShouldAutoClose())
         emit closeRequested();
     return true;

@@ -1,6 +1,7 @@
 #include "launcher/ui/vpp_action_dlg.h"
 
 #include "launcher/ui/dialog_units.h"
+#include "launcher/ui/launch_cmd.h"
 #include "launcher/ui/pictures.h"
 
 #include <QLabel>
@@ -112,7 +113,8 @@ QRect CVppActionDlg::fromUnits(int x, int y, int w, int h) const
 void CVppActionDlg::OnPlay()
 {
     if (const auto request = ChooserPlayRequest(m_state)) {
-        StartLaunch(*request); // not looked at, as with the shell's start
+        if (!LaunchGame(this, *request))
+            return; // told why; the chooser stays for another choice
         m_choice = Choice::Play;
         accept();
     }

@@ -74,14 +74,20 @@ TEST_F(LaunchSettingsTest, OnlyAutoCloseOneEndsTheLauncher)
 
 TEST_F(LaunchSettingsTest, StartLaunchHandsTheSplitParametersToTheStarter)
 {
+    // A native rf.exe runs itself, in the game folder.
+    const std::string game = world.makeDir("g") + "/";
+    const std::string exe = world.writeFile("g/rf.exe", "#!/bin/sh\n");
     qm::RecordingProcessStarter recorder;
     qm::ScopedProcessStarter guard(&recorder);
-    EXPECT_TRUE(StartLaunch({"/g/rf.exe", "-mod My\\ Mod -level \"a b\"", "/g/"}));
+    EXPECT_EQ(StartLaunch({exe, "-mod My\\ Mod -level \"a b\"", game}), LaunchResult::Started);
     ASSERT_EQ(recorder.requests().size(), 1u);
     const qm::ProcessStartRequest& r = recorder.requests()[0];
-    EXPECT_EQ(r.program, "/g/rf.exe");
+    EXPECT_EQ(r.program, exe);
     EXPECT_EQ(r.arguments, (std::vector<std::string>{"-mod", "My\\", "Mod", "-level", "a b"}));
-    EXPECT_EQ(r.workingFolder, "/g/");
+    EXPECT_EQ(r.workingFolder, game);
+    EXPECT_TRUE(r.environment.empty());
+    recorder.setResult(false);
+    EXPECT_EQ(StartLaunch({exe, "", game}), LaunchResult::StartFailed);
 }
 
 } // namespace

@@ -91,7 +91,7 @@ TEST_F(ProcessStartTest, TheRecordedGameSeesTheExactArgumentsAndFolder)
 
     const auto level = playdeck::LaunchRequestForRow(0, "glass house.vpp", "The Glass House");
     ASSERT_TRUE(level);
-    ASSERT_TRUE(playdeck::StartLaunch(*level));
+    ASSERT_EQ(playdeck::StartLaunch(*level), playdeck::LaunchResult::Started);
     ASSERT_TRUE(waitForFile(log));
     EXPECT_EQ(readFileBytes(log), "launch\ncwd " + game +
                                       "\narg -window\narg x y\narg -level\narg glass\narg "
@@ -100,7 +100,7 @@ TEST_F(ProcessStartTest, TheRecordedGameSeesTheExactArgumentsAndFolder)
     std::filesystem::remove(log);
     const auto mod = playdeck::LaunchRequestForRow(2, "My Mod", "Lvl 1.vpp");
     ASSERT_TRUE(mod);
-    ASSERT_TRUE(playdeck::StartLaunch(*mod));
+    ASSERT_EQ(playdeck::StartLaunch(*mod), playdeck::LaunchResult::Started);
     ASSERT_TRUE(waitForFile(log));
     EXPECT_EQ(readFileBytes(log),
               "launch\ncwd " + game +

@@ -81,6 +81,7 @@ TEST_F(ChooserTest, LevelInUserMapsPlaysInAnyLetterCase)
 {
     // The game's own folders spelled differently from the rule's lower case.
     install(world.root() + "/RF Caps");
+    world.writeFile("RF Caps/rf.exe", "#!/bin/sh\n"); // runs without Wine
     const std::string vpp = level("RF Caps/USER_MAPS/Single/Glass House.vpp", "The Glass House");
     expectPlay(vpp, kPlayLevelText, true, {"-level", "Glass", "House"});
     expectPlay(level("RF Caps/User_Maps/MULTI/ctf.vpp"), kPlayLevelText, true, {"-level", "ctf"});

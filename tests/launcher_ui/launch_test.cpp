@@ -1,4 +1,5 @@
 #include "demo/demo_game/packfile_builder.h"
+#include "launcher/ui/launch_cmd.h"
 #include "launcher_fixture.h"
 #include "platform/process_start.h"
 
@@ -117,6 +118,36 @@ TEST_F(LaunchTest, AutoCloseOnlyWhenExactlyOne)
     select({0});
     frame->action(CommandId::LevelPlay)->trigger();
     EXPECT_FALSE(frame->isVisible());
+}
+
+// A Windows rf.exe with no Wine or Proton anywhere: the user is told, nothing
+// starts, and neither the main window nor the chooser goes away.
+TEST_F(LaunchTest, NoRunnerIsToldAndNothingCloses)
+{
+    qm::demo::WriteBytes(game + "rf.exe", "MZ\x90");
+    world.setEnv("PATH", world.makeDir("empty-bin"));
+    setDword("AutoClose", 1);
+    struct AutoAnswer {
+        AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(true); }
+        ~AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(false); }
+    } autoAnswer;
+    ASSERT_NE(start(), nullptr);
+    select({0});
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(recorder.requests().empty());
+    ASSERT_EQ(qm::ui::MessageBox::history().size(), 1u);
+    EXPECT_EQ(qm::ui::MessageBox::history()[0].text, QString::fromLatin1(kNoGameRunnerMessage));
+    EXPECT_EQ(qm::ui::MessageBox::history()[0].caption, QString::fromLatin1(kLauncherTitle));
+
+    const std::string vpp = game + "user_maps/single/Glass House.vpp";
+    CVppActionDlg dlg(vpp);
+    dlg.show();
+    QTest::mouseClick(dlg.playButton(), Qt::LeftButton);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.choice(), CVppActionDlg::Choice::None);
+    EXPECT_EQ(qm::ui::MessageBox::history().size(), 2u);
+    EXPECT_TRUE(recorder.requests().empty());
 }
 
 // File names are bytes: one that is not valid in the locale's encoding is shown
