@@ -100,4 +100,26 @@ TEST_F(ShortcutTest, WindowsProgramRunsThroughWine)
     EXPECT_NE(text.find("Path=" + world.root() + "/Tools\n"), std::string::npos) << text;
 }
 
+TEST_F(ShortcutTest, OnlyDesktopShortcutsAreMarkedTrusted)
+{
+    // A stand-in gio records its arguments, one per line.
+    const std::string bin = world.makeDir("bin");
+    const std::string log = world.root() + "/gio.log";
+    const std::string gio = world.writeFile(
+        "bin/gio", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" + log + "'\n");
+    ::chmod(gio.c_str(), 0755);
+    world.setEnv("PATH", bin);
+
+    ASSERT_EQ(qm::CreateShortcutSetup(world.makeDir("menu"), "/bin/true", "", "M"),
+              qm::kShortcutOk);
+    EXPECT_EQ(qm::test::readFileBytes(log), "");
+    const std::string desktop = world.makeDir("home/Desktop");
+    ASSERT_EQ(qm::CreateShortcutSetup(desktop, "/bin/true", "", "Play RF"), qm::kShortcutOk);
+    EXPECT_EQ(qm::test::readFileBytes(log),
+              "set\n-t\nstring\n" + desktop + "/Play RF.desktop\nmetadata::trusted\ntrue\n");
+    struct stat st {};
+    ASSERT_EQ(::stat((desktop + "/Play RF.desktop").c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IXUSR);
+}
+
 } // namespace
