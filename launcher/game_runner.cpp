@@ -42,6 +42,19 @@ std::string WithoutSlash(std::string path)
     return path;
 }
 
+// What the place the game was found in tells any runner: the prefix, or
+// Proton's compat folders.
+std::vector<std::pair<std::string, std::string>> LocationEnvironment(const GameInstall& install)
+{
+    if (install.source == GameSource::WinePrefix && !install.winePrefix.empty())
+        return {{"WINEPREFIX", install.winePrefix}};
+    if (install.source == GameSource::Steam && !install.steamLibrary.empty())
+        return {{"STEAM_COMPAT_DATA_PATH",
+                 WithoutSlash(install.steamLibrary) + "/steamapps/compatdata/" + kSteamAppId},
+                {"STEAM_COMPAT_CLIENT_INSTALL_PATH", WithoutSlash(install.steamRoot)}};
+    return {};
+}
+
 } // namespace
 
 std::optional<std::vector<std::string>> SplitShellWords(std::string_view text)
@@ -119,7 +132,9 @@ GameRunner GameRunnerCommand(const GameInstall& install, const std::string& user
     if (!userCommand.empty()) {
         const auto words = SplitShellWords(userCommand);
         if (words && !words->empty()) {
+            // A user's Proton script needs the compat folders as much as ours.
             runner.command = *words;
+            runner.environment = LocationEnvironment(install);
             return runner;
         }
     }
@@ -131,10 +146,7 @@ GameRunner GameRunnerCommand(const GameInstall& install, const std::string& user
             libraries.push_back(install.steamRoot);
         if (const auto proton = FindNewestProton(libraries)) {
             runner.command = {*proton, "run"};
-            runner.environment = {
-                {"STEAM_COMPAT_DATA_PATH",
-                 WithoutSlash(install.steamLibrary) + "/steamapps/compatdata/" + kSteamAppId},
-                {"STEAM_COMPAT_CLIENT_INSTALL_PATH", WithoutSlash(install.steamRoot)}};
+            runner.environment = LocationEnvironment(install);
             return runner;
         }
         // No Proton: Wine with its default prefix is the next best thing.
@@ -145,8 +157,8 @@ GameRunner GameRunnerCommand(const GameInstall& install, const std::string& user
         return runner;
     }
     runner.command = {*wine};
-    if (install.source == GameSource::WinePrefix && !install.winePrefix.empty())
-        runner.environment = {{"WINEPREFIX", install.winePrefix}};
+    if (install.source == GameSource::WinePrefix)
+        runner.environment = LocationEnvironment(install);
     return runner;
 }
 

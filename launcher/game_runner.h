@@ -31,7 +31,8 @@ std::optional<std::vector<std::string>> SplitShellWords(std::string_view text);
 std::optional<std::string> FindNewestProton(const std::vector<std::string>& libraries);
 
 // The runner for install; a non-empty userCommand (the "GameRunner" setting)
-// wins over the automatic choice.
+// wins over the automatic choice and gets the same WINEPREFIX or Steam compat
+// folders the automatic one would.
 GameRunner GameRunnerCommand(const GameInstall& install, const std::string& userCommand);
 // Same, with the "GameRunner" setting read from the launcher's settings key.
 GameRunner GameRunnerCommand(const GameInstall& install);

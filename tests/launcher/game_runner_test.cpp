@@ -88,11 +88,18 @@ TEST_F(GameRunnerTest, SteamGoesThroughProtonWithCompatFolders)
 
 TEST_F(GameRunnerTest, NoRunnerIsReportedAndUserCommandWins)
 {
-    const GameInstall install = windowsGame(GameSource::Steam);
+    GameInstall install = windowsGame(GameSource::Steam);
+    install.steamRoot = world.makeDir("steam");
+    install.steamLibrary = install.steamRoot;
     EXPECT_FALSE(GameRunnerCommand(install, "").found);
     const GameRunner own = GameRunnerCommand(install, "'/opt/my proton' run");
     EXPECT_TRUE(own.found);
     EXPECT_EQ(own.command, (std::vector<std::string>{"/opt/my proton", "run"}));
+    // Its own Proton needs the compat folders as much as the automatic one.
+    EXPECT_EQ(own.environment,
+              (decltype(own.environment){
+                  {"STEAM_COMPAT_DATA_PATH", install.steamRoot + "/steamapps/compatdata/20530"},
+                  {"STEAM_COMPAT_CLIENT_INSTALL_PATH", install.steamRoot}}));
 
     GameInstall native = install;
     native.executable = MakeScript(world, "game/rf.exe");
