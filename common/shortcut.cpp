@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -34,19 +33,8 @@ bool isWindowsProgram(const std::string& target)
     std::string ext = target.substr(target.size() - 4);
     for (char& c : ext)
         c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (ext != ".exe")
-        return false;
     // A native program that happens to be named .exe runs as it is.
-    FILE* f = std::fopen(target.c_str(), "rb");
-    if (!f)
-        return true;
-    char magic[4] = {};
-    const size_t n = std::fread(magic, 1, 4, f);
-    std::fclose(f);
-    const bool elf =
-        n == 4 && magic[0] == 0x7f && magic[1] == 'E' && magic[2] == 'L' && magic[3] == 'F';
-    const bool script = n >= 2 && magic[0] == '#' && magic[1] == '!';
-    return !elf && !script;
+    return ext == ".exe" && !IsNativeExecutable(target);
 }
 
 std::string folderOf(const std::string& path)

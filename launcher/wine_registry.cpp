@@ -1,6 +1,7 @@
 #include "launcher/wine_registry.h"
 
 #include "common/file_text.h"
+#include "platform/registry_store.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,15 +15,6 @@ namespace {
 
 // Big enough for any real prefix; a larger file is not a registry we trust.
 constexpr std::uintmax_t kMaxRegFile = 256u * 1024u * 1024u;
-
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 // Collapses repeated and trailing separators so "A\\B\" and "a\b" meet.
 std::string NormalKey(std::string_view key)
@@ -38,7 +30,7 @@ std::string NormalKey(std::string_view key)
     }
     if (!out.empty() && out.back() == '\\')
         out.pop_back();
-    return Lower(out);
+    return qm::RegFold(out);
 }
 
 // Reads a quoted string starting at text[pos] == '"'; pos ends after the closing quote.
@@ -136,7 +128,7 @@ WineRegistryFile WineRegistryFile::parse(std::string_view text)
             pos += kExpand.size();
         auto data = ReadQuoted(line, pos);
         if (data)
-            (*current)[Lower(name)] = std::move(*data);
+            (*current)[qm::RegFold(name)] = std::move(*data);
     }
     return file;
 }
@@ -155,7 +147,7 @@ std::optional<std::string> WineRegistryFile::value(std::string_view key,
     const auto k = m_keys.find(NormalKey(key));
     if (k == m_keys.end())
         return std::nullopt;
-    const auto v = k->second.find(Lower(name));
+    const auto v = k->second.find(qm::RegFold(name));
     if (v == k->second.end())
         return std::nullopt;
     return v->second;
@@ -169,11 +161,11 @@ std::optional<std::string> FindEntryNoCase(const std::string& folder, std::strin
     const fs::path exact = fs::path(folder) / std::string(name);
     if (fs::exists(fs::symlink_status(exact, ec)))
         return std::string(name);
-    const std::string wanted = Lower(name);
+    const std::string wanted = qm::RegFold(name);
     std::vector<std::string> hits;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string entry = it->path().filename().string();
-        if (Lower(entry) == wanted)
+        if (qm::RegFold(entry) == wanted)
             hits.push_back(std::move(entry));
     }
     if (hits.empty())
