@@ -1,0 +1,518 @@
+#include "platform/file_system.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::fs {
+
+namespace {
+
+std::string describe(const std::string& what)
+{
+    return what + ": " + std::strerror(errno);
+}
+
+bool setError(std::string* error, const std::string& what)
+{
+    if (error)
+        *error = describe(what);
+    return false;
+}
+
+FileInfo infoOf(const struct stat& st)
+{
+    FileInfo info;
+    info.kind = S_ISREG(st.st_mode)   ? FileKind::Regular
+                : S_ISDIR(st.st_mode) ? FileKind::Folder
+                                      : FileKind::Other;
+    info.size = static_cast<uint64_t>(st.st_size);
+    info.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.device = static_cast<uint64_t>(st.st_dev);
+    info.inode = static_cast<uint64_t>(st.st_ino);
+    info.mode = static_cast<uint32_t>(st.st_mode & 07777);
+    return info;
+}
+
+bool writeAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+mode_t currentUmask()
+{
+    // umask can only be read by setting it; put it straight back.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+FileInfo Stat(const std::string& path)
+{
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return {};
+    return infoOf(st);
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    return Stat(path).kind == FileKind::Regular;
+}
+
+bool IsFolder(const std::string& path)
+{
+    return Stat(path).kind == FileKind::Folder;
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+ReadFile::~ReadFile()
+{
+    close();
+}
+
+ReadFile::ReadFile(ReadFile&& other) noexcept
+    : m_fd(other.m_fd), m_info(other.m_info), m_error(std::move(other.m_error))
+{
+    other.m_fd = -1;
+}
+
+ReadFile& ReadFile::operator=(ReadFile&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = other.m_fd;
+        m_info = other.m_info;
+        m_error = std::move(other.m_error);
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+bool ReadFile::open(const std::string& path)
+{
+    close();
+    m_error.clear();
+    // O_NONBLOCK so a FIFO without a writer cannot hold us at open; the
+    // regular-file check below then refuses it.
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (path.empty())
+            errno = ENOENT;
+        m_error = describe(path);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        m_error = describe(path);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        m_error = path + ": " + (S_ISDIR(st.st_mode) ? "is a folder" : "is not a regular file");
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    m_fd = fd;
+    m_info = infoOf(st);
+    return true;
+}
+
+void ReadFile::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_info = {};
+}
+
+size_t ReadFile::readAt(void* buffer, size_t size, int64_t offset) const
+{
+    if (m_fd < 0 || offset < 0)
+        return 0;
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(m_fd, static_cast<char*>(buffer) + done, size - done,
+                                  static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+size_t ReadFile::read(void* buffer, size_t size)
+{
+    if (m_fd < 0)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::read(m_fd, buffer, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? 0 : static_cast<size_t>(n);
+    }
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t maxBytes,
+                                         std::string* error)
+{
+    ReadFile file(path);
+    if (!file.isOpen()) {
+        if (error)
+            *error = file.error();
+        return std::nullopt;
+    }
+    if (file.size() > maxBytes) {
+        if (error)
+            *error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+        return std::nullopt;
+    }
+    std::string text;
+    text.resize(static_cast<size_t>(file.size()));
+    size_t got = file.readAt(text.data(), text.size(), 0);
+    text.resize(got);
+    // The file may have grown since it was looked at; take what is there, up
+    // to the cap.
+    char more[4096];
+    for (;;) {
+        const size_t n = file.readAt(more, sizeof more, static_cast<int64_t>(text.size()));
+        if (n == 0)
+            break;
+        if (text.size() + n > maxBytes) {
+            if (error)
+                *error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+            return std::nullopt;
+        }
+        text.append(more, n);
+    }
+    return text;
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries, std::string* error)
+{
+    entries->clear();
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return setError(error, folder);
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '/')
+        prefix += '/';
+    while (const dirent* e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        FolderEntry entry;
+        entry.name = e->d_name;
+        switch (e->d_type) {
+        case DT_REG:
+            entry.kind = FileKind::Regular;
+            break;
+        case DT_DIR:
+            entry.kind = FileKind::Folder;
+            break;
+        case DT_UNKNOWN:
+        case DT_LNK:
+            entry.kind = Stat(prefix + entry.name).kind;
+            break;
+        default:
+            entry.kind = FileKind::Other;
+        }
+        entries->push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return true;
+}
+
+bool MakeFolders(const std::string& path, uint32_t mode, std::string* error)
+{
+    if (path.empty()) {
+        errno = ENOENT;
+        return setError(error, "empty folder name");
+    }
+    std::string p = path;
+    if (p.back() != '/')
+        p += '/';
+    // Every prefix up to a separator, left to right; prefixes that exist
+    // already fail harmlessly.
+    for (size_t k = p.find('/'); k != std::string::npos; k = p.find('/', k + 1)) {
+        if (k == 0 || p[k - 1] == '/')
+            continue;
+        ::mkdir(p.substr(0, k).c_str(), static_cast<mode_t>(mode));
+    }
+    if (IsFolder(path))
+        return true;
+    if (errno == 0 || Exists(path))
+        errno = ENOTDIR;
+    return setError(error, path);
+}
+
+bool MakeFolder(const std::string& path, uint32_t mode, std::string* error)
+{
+    if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0)
+        return true;
+    return setError(error, path);
+}
+
+std::string MakePrivateFolder(const std::string& parent, const std::string& prefix,
+                              std::string* error)
+{
+    std::string tmpl = parent;
+    if (!tmpl.empty() && tmpl.back() != '/')
+        tmpl += '/';
+    tmpl += prefix + "XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    if (!::mkdtemp(name.data())) {
+        setError(error, "create a folder in " + parent);
+        return {};
+    }
+    return name.data();
+}
+
+bool RemoveFile(const std::string& path, std::string* error)
+{
+    if (::unlink(path.c_str()) == 0)
+        return true;
+    return setError(error, path);
+}
+
+bool RemoveEmptyFolder(const std::string& path)
+{
+    return ::rmdir(path.c_str()) == 0;
+}
+
+bool RemoveTree(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(path.c_str()) == 0;
+    std::vector<FolderEntry> entries;
+    bool ok = true;
+    if (ListFolder(path, &entries))
+        for (const FolderEntry& e : entries)
+            ok = RemoveTree(path + "/" + e.name) && ok;
+    return ::rmdir(path.c_str()) == 0 && ok;
+}
+
+bool RenameReplace(const std::string& from, const std::string& to, std::string* error)
+{
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    return setError(error, "rename " + from + " to " + to);
+}
+
+uint32_t InstalledFileMode(uint32_t sourceMode)
+{
+    return sourceMode & 0755 & ~static_cast<uint32_t>(currentUmask());
+}
+
+bool SyncPath(const std::string& path)
+{
+    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+AtomicSave::AtomicSave(std::string path, SaveOptions options)
+    : m_path(std::move(path)), m_options(options)
+{
+    if (m_path.empty() || m_path.back() == '/') {
+        errno = EISDIR;
+        fail("no file name: " + m_path);
+        return;
+    }
+    // Hidden, beside the target so the rename stays in one file system.
+    std::string tmpl = FolderOf(m_path) + "." + FileNameOf(m_path) + ".qmtmp.XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        fail("create a file in " + (FolderOf(m_path).empty() ? "." : FolderOf(m_path)));
+        return;
+    }
+    m_tmp = name.data();
+}
+
+AtomicSave::~AtomicSave()
+{
+    cancel();
+}
+
+bool AtomicSave::fail(const std::string& what)
+{
+    if (!m_failed)
+        m_error = describe(what);
+    m_failed = true;
+    return false;
+}
+
+bool AtomicSave::write(const void* data, size_t size)
+{
+    if (m_failed || m_fd < 0)
+        return false;
+    if (!writeAll(m_fd, static_cast<const char*>(data), size))
+        return fail("write " + m_path);
+    return true;
+}
+
+bool AtomicSave::commit()
+{
+    if (m_failed || m_fd < 0) {
+        cancel();
+        return false;
+    }
+    mode_t mode = static_cast<mode_t>(m_options.mode & 07777);
+    if (m_options.applyUmask)
+        mode &= ~currentUmask();
+    if (::fchmod(m_fd, mode) != 0)
+        fail("permissions of " + m_path);
+    if (!m_failed && m_options.sync && ::fsync(m_fd) != 0)
+        fail("flush " + m_path);
+    if (::close(m_fd) != 0)
+        fail("write " + m_path);
+    m_fd = -1;
+    if (!m_failed && ::rename(m_tmp.c_str(), m_path.c_str()) != 0)
+        fail("replace " + m_path);
+    if (m_failed) {
+        ::unlink(m_tmp.c_str());
+        m_tmp.clear();
+        return false;
+    }
+    m_tmp.clear();
+    if (m_options.sync)
+        SyncPath(FolderOf(m_path));
+    return true;
+}
+
+void AtomicSave::cancel()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_tmp.empty())
+        ::unlink(m_tmp.c_str());
+    m_tmp.clear();
+}
+
+bool SaveFileAtomic(const std::string& path, std::string_view data, const SaveOptions& options,
+                    std::string* error)
+{
+    AtomicSave save(path, options);
+    save.write(data);
+    if (save.commit())
+        return true;
+    if (error)
+        *error = save.error();
+    return false;
+}
+
+bool CopyFileAtomic(const std::string& source, const std::string& destination,
+                    const CopyOptions& options, std::string* error)
+{
+    ReadFile in(source);
+    if (!in.isOpen()) {
+        if (error)
+            *error = in.error();
+        return false;
+    }
+    const uint32_t mode = options.mode == CopyMode::Installed ? InstalledFileMode(in.info().mode)
+                                                              : (in.info().mode & 0777);
+    // Installed modes have the umask applied already.
+    AtomicSave out(destination, SaveOptions{mode, false, options.sync});
+    if (!out.isOpen()) {
+        if (error)
+            *error = out.error();
+        return false;
+    }
+    const int inFd = in.nativeHandle();
+    ::posix_fadvise(inFd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // In-kernel copy first; plain reads and writes where it is not offered.
+    bool useRead = false;
+    bool ok = true;
+    std::string what;
+    for (;;) {
+        if (!useRead) {
+            const ssize_t n =
+                ::copy_file_range(inFd, nullptr, out.nativeHandle(), nullptr, 1 << 30, 0);
+            if (n > 0)
+                continue;
+            if (n == 0)
+                break;
+            if (errno == EINTR)
+                continue;
+            if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
+                useRead = true;
+                continue;
+            }
+            ok = false;
+            what = describe("write " + destination);
+            break;
+        }
+        static thread_local std::vector<char> buf(1 << 20);
+        const size_t n = in.read(buf.data(), buf.size());
+        if (n == 0)
+            break;
+        if (!out.write(buf.data(), n)) {
+            ok = false;
+            what = out.error();
+            break;
+        }
+    }
+    if (!ok) {
+        out.cancel();
+        if (error)
+            *error = what;
+        return false;
+    }
+    if (!out.commit()) {
+        if (error)
+            *error = out.error();
+        return false;
+    }
+    return true;
+}
+
+} // namespace qm::fs
