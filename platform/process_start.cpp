@@ -130,6 +130,10 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& original)
         process.setProcessEnvironment(env);
     }
     process.setStandardInputFile(QProcess::nullDevice());
+    if (!request->outputPath.empty()) {
+        process.setStandardOutputFile(QString::fromLocal8Bit(request->outputPath), QIODevice::Append);
+        process.setStandardErrorFile(QString::fromLocal8Bit(request->outputPath), QIODevice::Append);
+    }
     return process.startDetached();
 }
 

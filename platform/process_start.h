@@ -20,6 +20,7 @@ struct ProcessStartRequest {
     std::vector<std::string> arguments;
     std::string workingFolder;                                    // empty: the caller's
     std::vector<std::pair<std::string, std::string>> environment; // added to the caller's
+    std::string outputPath; // empty: output is discarded; else stdout and stderr appended there
     bool operator==(const ProcessStartRequest&) const = default;
 };
 
