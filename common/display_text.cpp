@@ -12,98 +12,117 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+void appendUtf8(std::string& out, char32_t u)
+{
+    if (u < 0x80) {
+        out.push_back(static_cast<char>(u));
+    } else if (u < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (u >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+}
+
+// Length of the valid UTF-8 sequence at i, or 0.
+size_t sequenceAt(std::string_view bytes, size_t i)
+{
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80)
+        return 1;
+    size_t len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0)
+            lo = 0xA0; // overlong
+        if (c == 0xED)
+            hi = 0x9F; // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        if (c == 0xF4)
+            hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + len > bytes.size())
+        return 0;
+    for (size_t k = 1; k < len; ++k) {
+        const auto d = static_cast<unsigned char>(bytes[i + k]);
+        if (d < (k == 1 ? lo : 0x80) || d > (k == 1 ? hi : 0xBF))
+            return 0;
+    }
+    return len;
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes)
 {
-    size_t i = 0;
-    const size_t n = bytes.size();
-    while (i < n) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t len = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF)
-            len = 1;
-        else if (c >= 0xE0 && c <= 0xEF) {
-            len = 2;
-            if (c == 0xE0)
-                lo = 0xA0; // overlong
-            if (c == 0xED)
-                hi = 0x9F; // surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 3;
-            if (c == 0xF0)
-                lo = 0x90;
-            if (c == 0xF4)
-                hi = 0x8F;
-        } else
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t len = sequenceAt(bytes, i);
+        if (len == 0)
             return false;
-        if (i + len >= n)
-            return false;
-        for (size_t k = 1; k <= len; ++k) {
-            const auto d = static_cast<unsigned char>(bytes[i + k]);
-            const unsigned char l = k == 1 ? lo : 0x80;
-            const unsigned char h = k == 1 ? hi : 0xBF;
-            if (d < l || d > h)
-                return false;
-        }
-        i += len + 1;
+        i += len;
     }
     return true;
 }
 
-QString FromWindows1252(std::string_view bytes)
+std::string Windows1252ToUtf8(std::string_view bytes)
 {
-    QString text;
-    text.resize(static_cast<qsizetype>(bytes.size()));
-    QChar* out = text.data();
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        out[i] = (c >= 0x80 && c < 0xA0) ? QChar(kHigh[c - 0x80]) : QChar(c);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        appendUtf8(out, (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : c);
     }
-    return text;
+    return out;
 }
 
-bool ToWindows1252(const QString& text, std::string* bytes)
+bool Utf8ToWindows1252(std::string_view utf8, std::string* bytes)
 {
     bytes->clear();
-    bytes->reserve(static_cast<size_t>(text.size()));
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t len = sequenceAt(utf8, i);
+        if (len == 0)
+            return false;
+        char32_t u = static_cast<unsigned char>(utf8[i]);
+        if (len > 1) {
+            u &= 0x7F >> len;
+            for (size_t k = 1; k < len; ++k)
+                u = (u << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        i += len;
         if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
             bytes->push_back(static_cast<char>(u));
             continue;
         }
-        bool found = false;
-        for (size_t k = 0; k < kHigh.size(); ++k)
-            if (kHigh[k] == u) {
-                bytes->push_back(static_cast<char>(0x80 + k));
-                found = true;
-                break;
-            }
-        if (!found)
+        size_t k = 0;
+        while (k < kHigh.size() && kHigh[k] != u)
+            ++k;
+        if (k == kHigh.size())
             return false;
+        bytes->push_back(static_cast<char>(0x80 + k));
     }
     return true;
 }
 
-QString DisplayText(std::string_view bytes)
+std::string DisplayUtf8(std::string_view bytes)
 {
     if (IsValidUtf8(bytes))
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    return FromWindows1252(bytes);
+        return std::string(bytes);
+    return Windows1252ToUtf8(bytes);
 }
 
-std::string BytesFromEdit(const std::string& original, const QString& edited)
+std::string BytesFromEditUtf8(const std::string& original, const std::string& editedUtf8)
 {
-    if (edited == DisplayText(original))
-        return original;
-    const QByteArray utf8 = edited.toUtf8();
-    return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+    return editedUtf8 == DisplayUtf8(original) ? original : editedUtf8;
 }
 
 } // namespace qm

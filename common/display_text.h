@@ -3,9 +3,9 @@
 // The one display rule for bytes that came from files, the store or the
 // command line: valid UTF-8 is shown as UTF-8, anything else as Windows-1252
 // (the game's data was made on Windows). The bytes themselves stay the truth;
-// this is only for showing them.
+// this is only for showing them. Qt-free, so command-line programs and the
+// Windows build share it; common/qt_text.h gives the QString forms.
 
-#include <QString>
 #include <string>
 #include <string_view>
 
@@ -13,17 +13,19 @@ namespace qm {
 
 bool IsValidUtf8(std::string_view bytes);
 
-// Windows-1252 to Unicode, byte by byte (the five unassigned bytes map to the
+// Windows-1252 to UTF-8, byte by byte (the five unassigned bytes map to the
 // C1 controls of the same value, as Windows' own table does).
-QString FromWindows1252(std::string_view bytes);
+std::string Windows1252ToUtf8(std::string_view bytes);
 
-// Unicode to Windows-1252; false when a character has no Windows-1252 byte.
-bool ToWindows1252(const QString& text, std::string* bytes);
+// UTF-8 to Windows-1252; false when the text is not UTF-8 or a character has
+// no Windows-1252 byte.
+bool Utf8ToWindows1252(std::string_view utf8, std::string* bytes);
 
-QString DisplayText(std::string_view bytes);
+// The display text of bytes, as UTF-8.
+std::string DisplayUtf8(std::string_view bytes);
 
 // What a field filled from original gives back: the original bytes when the
-// text is unchanged, else the new text as UTF-8.
-std::string BytesFromEdit(const std::string& original, const QString& edited);
+// text (UTF-8) is unchanged, else the text itself.
+std::string BytesFromEditUtf8(const std::string& original, const std::string& editedUtf8);
 
 } // namespace qm

@@ -1,4 +1,4 @@
-#include "common/display_text.h"
+#include "common/qt_text.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +28,9 @@ TEST(DisplayTextTest, EveryByteRoundTripsThroughWindows1252)
     ASSERT_TRUE(ToWindows1252(FromWindows1252(all), &back));
     EXPECT_EQ(back, all);
     EXPECT_FALSE(ToWindows1252(QString::fromUtf8("\xE2\x98\x83"), &back)); // a snowman
+    EXPECT_FALSE(Utf8ToWindows1252("\xE9", &back));                        // not UTF-8
+    ASSERT_TRUE(Utf8ToWindows1252(Windows1252ToUtf8(all), &back));
+    EXPECT_EQ(back, all);
 }
 
 TEST(DisplayTextTest, UnchangedFieldsKeepTheirBytes)
