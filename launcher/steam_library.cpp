@@ -2,6 +2,7 @@
 
 #include "common/file_text.h"
 #include "launcher/wine_registry.h"
+#include "platform/string_util.h"
 
 #include <filesystem>
 #include <set>
@@ -14,22 +15,6 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 constexpr std::uintmax_t kMaxVdfFile = 16u * 1024u * 1024u;
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 class VdfReader {
 public:
@@ -156,7 +141,7 @@ void AddUnique(std::vector<std::string>& out, std::set<std::string>& seen, const
 const VdfNode* VdfNode::child(std::string_view key) const
 {
     for (const auto& [name, node] : children)
-        if (EqualNoCase(name, key))
+        if (qm::equalsNoCase(name, key))
             return &node;
     return nullptr;
 }

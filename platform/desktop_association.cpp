@@ -1,15 +1,16 @@
 #include "platform/desktop_association.h"
 
 #include "platform/desktop_entry.h"
+#include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/registry_store.h"
 #include "platform/special_folders.h"
+#include "platform/string_util.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
@@ -28,14 +29,6 @@ constexpr const char* kEntryGroup = "Desktop Entry";
 // Marks an entry this bridge wrote, so a later run may replace it with an
 // installed one; an entry without it belongs to the user or to an install.
 constexpr const char* kBridgeMark = "X-Quorvel-Manager-Association";
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return s;
-}
 
 std::string toUtf8(const std::string& local)
 {
@@ -74,25 +67,21 @@ std::vector<std::string> dataDirs()
     return dirs;
 }
 
+// The desktop's own small files; anything larger is not one we wrote.
 std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return fs::ReadWholeFile(path, 16u << 20).value_or(std::string());
 }
 
 bool writeFile(const std::string& path, const std::string& bytes, std::string* error)
 {
-    QDir().mkpath(QFileInfo(qs(path)).absolutePath());
-    QSaveFile file(qs(path));
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-            static_cast<qint64>(bytes.size()) &&
-        file.commit())
+    fs::MakeFolders(fs::FolderOf(path));
+    // 0666 less the umask, as the desktop's own tools create these files.
+    std::string why;
+    if (fs::SaveFileAtomic(path, bytes, fs::SaveOptions{0666, true, false}, &why))
         return true;
     if (error)
-        *error = "cannot write " + path + ": " + file.errorString().toLocal8Bit().toStdString();
+        *error = "cannot write " + path + ": " + why;
     return false;
 }
 
@@ -190,7 +179,7 @@ std::string xmlEscape(const std::string& s)
 std::string safeExtension(const std::string& extension)
 {
     std::string out;
-    for (char c : lower(extension))
+    for (char c : asciiLower(extension))
         out.push_back((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '.' ||
                               c == '-'
                           ? c
@@ -208,7 +197,7 @@ std::string entryListValue(const std::vector<std::string>& items)
 
 std::string commentFor(const std::string& extension, const std::string& description)
 {
-    const std::string ext = lower(extension);
+    const std::string ext = asciiLower(extension);
     if (ext == "vpp")
         return "Red Faction packfile";
     if (ext == "tbl")
@@ -282,7 +271,7 @@ std::string DesktopMimeTypeFor(const std::string& extension)
 
 std::string SystemMimeTypeFor(const std::string& extension)
 {
-    const std::string glob = "*." + lower(extension);
+    const std::string glob = "*." + asciiLower(extension);
     std::string best;
     int bestWeight = -1;
     for (const std::string& dir : dataDirs()) {
@@ -298,7 +287,7 @@ std::string SystemMimeTypeFor(const std::string& extension)
                 continue;
             const size_t c = line.find(':', b + 1);
             const std::string pattern = line.substr(b + 1, c == std::string::npos ? c : c - b - 1);
-            if (lower(pattern) != glob)
+            if (asciiLower(pattern) != glob)
                 continue;
             const int weight = std::atoi(line.substr(0, a).c_str());
             if (weight > bestWeight) {
@@ -334,13 +323,13 @@ std::string DesktopExecFromCommand(const std::string& command)
     std::string exec;
     // A Windows program is started by wine, as a shortcut to it is.
     const std::string& program = args.front();
-    if (lower(program).ends_with(".exe") && !IsNativeExecutable(program))
+    if (asciiLower(program).ends_with(".exe") && !IsNativeExecutable(program))
         exec = "wine ";
     exec += QuoteExecArgument(program);
     bool haveFile = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const std::string folded = lower(a);
+        const std::string folded = asciiLower(a);
         if (folded == "%1" || folded == "%l") {
             exec += " %f";
             haveFile = true;

@@ -1,13 +1,13 @@
 #include "platform/http_client.h"
 
+#include "platform/file_system.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -113,11 +113,12 @@ HttpResult QtHttpClient::getToFile(const std::string& url, const std::string& lo
         return result;
     }
 
-    QSaveFile file(QString::fromLocal8Bit(localPath.c_str()));
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
+    std::string why;
+    if (!fs::SaveFileAtomic(localPath,
+                            std::string_view(body.constData(), static_cast<size_t>(body.size())),
+                            fs::SaveOptions{0666, true, false}, &why)) {
         result.status = HttpResult::Status::FileFailed;
-        result.error = file.errorString().toStdString();
+        result.error = why;
         return result;
     }
     result.status = HttpResult::Status::Ok;

@@ -1,6 +1,7 @@
 #include "setup/records.h"
 
 #include "common/settings.h"
+#include "platform/string_util.h"
 #include "setup/definition_files.h"
 
 #include <cctype>
@@ -81,18 +82,11 @@ std::string stripTrailingSeparators(std::string p)
     return p;
 }
 
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 } // namespace
 
 std::string FolderCompareKey(const std::string& folder)
 {
-    return lower(stripTrailingSeparators(folder));
+    return qm::asciiLower(stripTrailingSeparators(folder));
 }
 
 void ClassifyKitModule(ModuleEntry& e, const std::string& defaultDirectory,
