@@ -8,24 +8,9 @@
 #include "setup/records.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <unistd.h>
 
-#ifndef QM_UPDATE_SERVER_URL
-#define QM_UPDATE_SERVER_URL "http://localhost"
-#endif
-
 namespace qmsetup {
-
-std::string UpdateServerBaseUrl()
-{
-    std::string url = QM_UPDATE_SERVER_URL;
-    if (const char* v = std::getenv("QM_UPDATE_SERVER"); v && *v)
-        url = v;
-    while (!url.empty() && url.back() == '/')
-        url.pop_back();
-    return url;
-}
 
 bool DownloadToFile(const std::string& url, const std::string& localPath, SetupMessages& messages)
 {

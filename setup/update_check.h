@@ -1,14 +1,13 @@
 #pragma once
 
+#include "common/update_server.h"
 #include "setup/progress.h"
 
 #include <string>
 
 namespace qmsetup {
 
-// Root address of the maker's server, no trailing slash: $QM_UPDATE_SERVER
-// when set, else the build's configured value.
-std::string UpdateServerBaseUrl();
+using qm::UpdateServerBaseUrl;
 
 enum class UpdateCheckOutcome {
     Continue,       // go on installing

@@ -13,16 +13,6 @@ namespace {
 constexpr int kDefaultTimeoutMs = 15000;
 } // namespace
 
-QString UpdateServerBaseUrl()
-{
-    QString base = qEnvironmentVariable("QM_UPDATE_SERVER");
-    if (base.isEmpty())
-        base = QString::fromUtf8(QM_UPDATE_SERVER_URL);
-    while (base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    return base;
-}
-
 QString VersionFileUrl(const QString& base)
 {
     return base + QString::fromUtf8("/quorman/") + QLatin1String(kSuiteWebName) +
