@@ -43,7 +43,9 @@ TEST(RegistryScriptWriter, WritesRegedit4BlocksWithCrLf)
     EXPECT_EQ(EscapeRegString("say \"x\""), "say \\\"x\\\"");
 }
 
-TEST_F(TempWorldTest, WrittenScriptImportsToTheSameValues)
+class RegistryScriptTest : public qm::test::TempWorldTest {};
+
+TEST_F(RegistryScriptTest, WrittenScriptImportsToTheSameValues)
 {
     RegistryScript s;
     s.key("HKEY_CURRENT_USER\\Software\\T")
@@ -62,7 +64,7 @@ TEST_F(TempWorldTest, WrittenScriptImportsToTheSameValues)
               std::string("C:\\A\\B.EXE\0", 11));
 }
 
-TEST_F(TempWorldTest, ImporterAcceptsEveryForm)
+TEST_F(RegistryScriptTest, ImporterAcceptsEveryForm)
 {
     const std::string script = "\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n"
                                "\n"
@@ -110,7 +112,7 @@ TEST_F(TempWorldTest, ImporterAcceptsEveryForm)
               "Quorvel.Manager.GRIDLENS32");
 }
 
-TEST_F(TempWorldTest, ImporterDeletesValuesAndWholeSubtrees)
+TEST_F(RegistryScriptTest, ImporterDeletesValuesAndWholeSubtrees)
 {
     RegistryStore store;
     ASSERT_TRUE(store.setValue(HKEY_CURRENT_USER, "Software\\Old\\Deep\\Er", "v", 1, "a"));
@@ -141,7 +143,7 @@ struct BadScript {
     const char* message; // a part of the message
 };
 
-TEST_F(TempWorldTest, MalformedScriptsAreRefusedWholeWithTheirLine)
+TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedWholeWithTheirLine)
 {
     const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\T]\r\n\"ok\"=\"1\"\r\n";
     const std::vector<BadScript> cases = {
@@ -191,7 +193,7 @@ TEST_F(TempWorldTest, MalformedScriptsAreRefusedWholeWithTheirLine)
     }
 }
 
-TEST_F(TempWorldTest, ImportIntoABrokenStoreFailsAndKeepsTheFile)
+TEST_F(RegistryScriptTest, ImportIntoABrokenStoreFailsAndKeepsTheFile)
 {
     const std::string script = world.writeFile("s.reg", "REGEDIT4\n\n[HKCU\\A]\n\"x\"=\"y\"\n");
     const std::string junk = "SQLite format 3 -- no, just junk\n" + std::string(3000, '\x01');
@@ -213,7 +215,7 @@ TEST_F(TempWorldTest, ImportIntoABrokenStoreFailsAndKeepsTheFile)
     EXPECT_NE(r.message.find("no-such.reg"), std::string::npos);
 }
 
-TEST_F(TempWorldTest, RunRegistryScriptWritesTheFileAndImportsIt)
+TEST_F(RegistryScriptTest, RunRegistryScriptWritesTheFileAndImportsIt)
 {
     const std::string folder = world.makeDir("Program Files/Quorvel Manager");
     RegistryScript s;
@@ -235,7 +237,7 @@ TEST_F(TempWorldTest, RunRegistryScriptWritesTheFileAndImportsIt)
     EXPECT_FALSE(RunRegistryScript(world.root() + "/missing", s.text(), false));
 }
 
-TEST_F(TempWorldTest, ExportKeepsEveryValueExactThroughAReimport)
+TEST_F(RegistryScriptTest, ExportKeepsEveryValueExactThroughAReimport)
 {
     RegistryStore store;
     const std::string big = [] {
@@ -283,7 +285,7 @@ TEST_F(TempWorldTest, ExportKeepsEveryValueExactThroughAReimport)
     EXPECT_EQ(ExportRegistry(store, "HKCU\\NoSuchKey"), "REGEDIT4\r\n\r\n");
 }
 
-TEST_F(TempWorldTest, RoundTripFixture)
+TEST_F(RegistryScriptTest, RoundTripFixture)
 {
     const std::string dir = std::string(QM_FIXTURES_DIR) + "/registry/";
     const std::string expected = readFileBytes(dir + "roundtrip_expected.reg");

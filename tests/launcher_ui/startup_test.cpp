@@ -32,6 +32,8 @@ TEST_F(LauncherTest, GameMissingShowsTheExactMessageAndNoWindow)
         qm::ui::MessageBox::clearHistory();
         qm::ui::MessageBox::setNextAnswer(QMessageBox::Ok);
         CPLAYDECK32App launcher;
+        // Start-up writes the association beside the program: inside the world.
+        launcher.setExecutablePath(programPath());
         EXPECT_FALSE(launcher.InitInstance({}));
         EXPECT_EQ(launcher.exitCode(), 1);
         EXPECT_EQ(launcher.mainFrame(), nullptr);

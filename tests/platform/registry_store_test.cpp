@@ -20,7 +20,9 @@ std::vector<std::string> names(const std::vector<RegValue>& values)
     return out;
 }
 
-TEST_F(TempWorldTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
+class RegistryStoreTest : public qm::test::TempWorldTest {};
+
+TEST_F(RegistryStoreTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
 {
     RegistryStore store;
     ASSERT_TRUE(store.ok()) << store.lastError();
@@ -51,7 +53,7 @@ TEST_F(TempWorldTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
     EXPECT_TRUE(store.value(CU, "Software\\MyKey", "b"));
 }
 
-TEST_F(TempWorldTest, DeleteKeyTakesOnlyTheKeyAndWhatIsBelowIt)
+TEST_F(RegistryStoreTest, DeleteKeyTakesOnlyTheKeyAndWhatIsBelowIt)
 {
     RegistryStore store;
     // Siblings whose names sort right next to "A\...".
@@ -73,7 +75,7 @@ TEST_F(TempWorldTest, DeleteKeyTakesOnlyTheKeyAndWhatIsBelowIt)
     EXPECT_FALSE(store.deleteKey(CU, "\\"));
 }
 
-TEST_F(TempWorldTest, TransactAppliesAllOrNothing)
+TEST_F(RegistryStoreTest, TransactAppliesAllOrNothing)
 {
     RegistryStore store;
     ASSERT_TRUE(store.setValue(CU, "K", "before", regtype::REG_SZ, "1"));
@@ -101,7 +103,7 @@ TEST_F(TempWorldTest, TransactAppliesAllOrNothing)
     EXPECT_TRUE(other.value(CU, "k\\sub", "Y"));
 }
 
-TEST_F(TempWorldTest, ForeignOrMissingDatabasesAreNeverWritten)
+TEST_F(RegistryStoreTest, ForeignOrMissingDatabasesAreNeverWritten)
 {
     // A valid SQLite database of someone else's.
     const std::string foreign = world.root() + "/notes.sqlite";
@@ -140,7 +142,7 @@ TEST_F(TempWorldTest, ForeignOrMissingDatabasesAreNeverWritten)
     EXPECT_FALSE(ro.setValue(CU, "K", "v", regtype::REG_SZ, "x"));
 }
 
-TEST_F(TempWorldTest, InMemoryStoreLeavesNoFile)
+TEST_F(RegistryStoreTest, InMemoryStoreLeavesNoFile)
 {
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(world.root());

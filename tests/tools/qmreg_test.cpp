@@ -41,7 +41,9 @@ bool has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST_F(TempWorldTest, QmregSetsTheGameFolderAsTheReadmeShows)
+class QmregTest : public qm::test::TempWorldTest {};
+
+TEST_F(QmregTest, QmregSetsTheGameFolderAsTheReadmeShows)
 {
     const std::string key = "HKLM\\Software\\Volition\\Red Faction";
     ProcResult r = qmreg(
@@ -79,7 +81,7 @@ TEST_F(TempWorldTest, QmregSetsTheGameFolderAsTheReadmeShows)
     EXPECT_EQ(qmreg({"query", key}).code, 1);
 }
 
-TEST_F(TempWorldTest, QmregExitCodesAndMessages)
+TEST_F(QmregTest, QmregExitCodesAndMessages)
 {
     world.writeFile("bad.reg", "REGEDIT4\n\n\"x\"=\"y\"\n");
     ASSERT_EQ(qmreg({"add", "HKCU\\Software\\K", "/v", "v", "/d", "x"}).code, 0);
@@ -132,7 +134,7 @@ TEST_F(TempWorldTest, QmregExitCodesAndMessages)
     EXPECT_TRUE(help.err.empty());
 }
 
-TEST_F(TempWorldTest, QmregExportImportRoundTrip)
+TEST_F(QmregTest, QmregExportImportRoundTrip)
 {
     const std::string script = "REGEDIT4\r\n\r\n"
                                "[HKEY_CURRENT_USER\\Software\\A]\r\n"
@@ -166,7 +168,7 @@ TEST_F(TempWorldTest, QmregExportImportRoundTrip)
     EXPECT_FALSE(store.keyExists(HKEY_CURRENT_USER, "G3"));
 }
 
-TEST_F(TempWorldTest, QmregNeverCreatesOrOverwritesAStoreItCannotUse)
+TEST_F(QmregTest, QmregNeverCreatesOrOverwritesAStoreItCannotUse)
 {
     // Reading a store that is not there yet finds nothing and creates nothing.
     EXPECT_EQ(qmreg({"query", "HKCU\\Software"}).code, 1);
