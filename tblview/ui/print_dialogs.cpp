@@ -1,17 +1,18 @@
 #include "tblview/ui/print_dialogs.h"
 
+#include "common/ui/answer_queue.h"
+
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <deque>
 
 namespace gridlens {
 
 namespace {
-std::deque<bool>& answers()
+qm::ui::AnswerQueue<bool>& answers()
 {
-    static std::deque<bool> q;
+    static qm::ui::AnswerQueue<bool> q;
     return q;
 }
 std::function<void(QPrinter&, const QString&)>& override()
@@ -24,14 +25,6 @@ int& shown()
     static int n = 0;
     return n;
 }
-bool takeAnswer(bool& out)
-{
-    if (answers().empty())
-        return false;
-    out = answers().front();
-    answers().pop_front();
-    return true;
-}
 } // namespace
 
 bool PrintDialogs::print(QPrinter& printer, QWidget* parent)
@@ -39,9 +32,8 @@ bool PrintDialogs::print(QPrinter& printer, QWidget* parent)
     ++shown();
     if (override())
         override()(printer, printer.printerName());
-    bool answer = false;
-    if (takeAnswer(answer))
-        return answer;
+    if (const auto answer = answers().take())
+        return *answer;
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
@@ -49,9 +41,8 @@ bool PrintDialogs::print(QPrinter& printer, QWidget* parent)
 bool PrintDialogs::pageSetup(QPrinter& printer, QWidget* parent)
 {
     ++shown();
-    bool answer = false;
-    if (takeAnswer(answer))
-        return answer;
+    if (const auto answer = answers().take())
+        return *answer;
     QPageSetupDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
@@ -68,7 +59,7 @@ void PrintDialogs::preparePrinter(QPrinter& printer, const QString& printerName)
 
 void PrintDialogs::setNextAnswer(bool accept)
 {
-    answers().push_back(accept);
+    answers().push(accept);
 }
 void PrintDialogs::setPrinterOverride(std::function<void(QPrinter&, const QString&)> f)
 {
