@@ -1,6 +1,7 @@
 #include "launcher/ui/shortcut_wizard_dlg.h"
 
 #include "common/shortcut.h"
+#include "common/ui/drawn_picture.h"
 #include "common/ui/message_box.h"
 #include "launcher/game_locator.h"
 #include "launcher/ui/dialog_units.h"
@@ -29,14 +30,14 @@ QString local(const std::string& s)
 // The wizard's header picture, drawn to the width of the dialog.
 QPixmap HeaderPicture(QSize size)
 {
-    QPixmap pm(size);
+    QPixmap pm = qm::ui::DevicePixmap(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, size.width(), 0);
     g.setColorAt(0, QColor(70, 20, 15));
     g.setColorAt(0.7, QColor(160, 50, 25));
     g.setColorAt(1, QColor(210, 110, 40));
-    p.fillRect(pm.rect(), g);
+    p.fillRect(QRect(QPoint(), size), g);
     QFont title = p.font();
     title.setBold(true);
     title.setPixelSize(std::max(10, size.height() * 2 / 5));
