@@ -112,9 +112,12 @@ std::optional<qm::ProcessStartRequest> GameStartRequest(const LaunchRequest& req
     if (!command)
         return std::nullopt;
     qm::ProcessStartRequest start;
+    std::vector<std::string> parameters = qm::SplitWindowsCommandLine(request.parameters);
+    if (!command->runner.empty() && !qm::IsNativeExecutable(command->executable))
+        parameters = qm::ArgumentsForWindowsProgram(std::move(parameters));
     std::vector<std::string> words = std::move(command->runner);
     words.push_back(command->executable);
-    for (std::string& a : qm::SplitWindowsCommandLine(request.parameters))
+    for (std::string& a : parameters)
         words.push_back(std::move(a));
     start.program = words.front();
     start.arguments.assign(std::make_move_iterator(words.begin() + 1),
