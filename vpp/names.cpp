@@ -150,3 +150,35 @@ std::string PackfileNameWarning(const std::string& path)
 }
 
 } // namespace qm::vpp
+
+namespace qm::vpp {
+
+namespace {
+bool EndsWithRfl(const std::string& name)
+{
+    return name.size() >= 4 && FoldName(name.substr(name.size() - 4)) == ".rfl";
+}
+} // namespace
+
+std::string LevelPackfileNameFor(const std::string& rflPath)
+{
+    std::string name = fs::FileNameOf(rflPath);
+    if (EndsWithRfl(name))
+        name.resize(name.size() - 4);
+    return name + ".vpp";
+}
+
+std::string LevelListingWarning(const std::vector<std::string>& names, const std::string& path)
+{
+    if (std::none_of(names.begin(), names.end(), EndsWithRfl))
+        return {};
+    std::string base = fs::FileNameOf(path);
+    base.resize(base.size() > 4 ? base.size() - 4 : 0);
+    const std::string wanted = EntryNameForFile(base) + ".rfl";
+    if (FindName(names, wanted) >= 0 || FindName(names, base + ".rfl") >= 0)
+        return {};
+    return "The launcher lists this packfile as a level only when it holds \"" + DisplayUtf8(base) +
+           ".rfl\"; rename the level file or the packfile.";
+}
+
+} // namespace qm::vpp

@@ -41,3 +41,14 @@ ExtractionName ExtractionNameFor(std::string_view entryName);
 std::string PackfileNameWarning(const std::string& path);
 
 } // namespace qm::vpp
+
+namespace qm::vpp {
+
+// The packfile a level file goes into so the launcher lists it: the level's
+// base name + ".vpp" (the launcher looks for packfile base name + ".rfl").
+std::string LevelPackfileNameFor(const std::string& rflPath);
+// A note when names hold a level file but none the launcher would find for a
+// packfile saved at path, or "".
+std::string LevelListingWarning(const std::vector<std::string>& names, const std::string& path);
+
+} // namespace qm::vpp
