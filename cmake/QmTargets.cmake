@@ -5,14 +5,18 @@
 # instead of the whole source tree. Including a header of a library one does
 # not link fails to compile instead of failing (or working by luck) at link.
 #
-# qm_export_headers(target DIR dir [SKIP sub ...]): export dir's headers (and
-# those of its sub-folders other than the SKIPped ones) as "<dir relative to
-# the project root>/<file>.h".
+# qm_export_headers(target DIR dir [SKIP sub ...] [HEADERS file.h ...]): export
+# dir's headers (and those of its sub-folders other than the SKIPped ones), or
+# only the HEADERS named, as "<dir relative to the project root>/<file>.h".
 function(qm_export_headers target)
-  cmake_parse_arguments(A "" "DIR" "SKIP" ${ARGN})
+  cmake_parse_arguments(A "" "DIR" "SKIP;HEADERS" ${ARGN})
   set(_root ${CMAKE_BINARY_DIR}/include/${target})
   file(REMOVE_RECURSE ${_root})
-  file(GLOB_RECURSE _headers CONFIGURE_DEPENDS ${A_DIR}/*.h)
+  if(A_HEADERS)
+    list(TRANSFORM A_HEADERS PREPEND ${A_DIR}/ OUTPUT_VARIABLE _headers)
+  else()
+    file(GLOB_RECURSE _headers CONFIGURE_DEPENDS ${A_DIR}/*.h)
+  endif()
   foreach(h ${_headers})
     file(RELATIVE_PATH _in_dir ${A_DIR} ${h})
     set(_skipped FALSE)
