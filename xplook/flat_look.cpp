@@ -198,9 +198,9 @@ void ArrowGlyph(QPainter& g, const QRect& r, Qt::ArrowType arrow, const QColor& 
 // What every control's painter gets: the control, its state and colours.
 struct FramePaint {
     QPainter& g;
-    QRect rect;
-    Colours colours;
-    QWidget* widget;
+    QRect r;
+    Colours c;
+    QWidget* w;
     uint16_t state;
     int hotItem;
     bool enabled;
@@ -209,24 +209,16 @@ struct FramePaint {
 
 void paintEditLike(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const QRect& r = p.rect;
-    const Colours& c = p.colours;
-    const bool enabled = p.enabled;
-    EditLikeFrame(g, r, c, p.state, enabled);
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    EditLikeFrame(g, r, c, state, enabled);
 }
 
 void paintSpinBox(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const QRect& r = p.rect;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    QStyle* style = p.widget->style();
-    const bool enabled = p.enabled;
-    const bool hot = p.hot;
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
     // One frame around the edit and its arrows, then each arrow half.
-    EditLikeFrame(g, r, c, p.state, enabled);
+    EditLikeFrame(g, r, c, state, enabled);
     auto* spin = static_cast<QAbstractSpinBox*>(w);
     QStyleOptionSpinBox opt;
     opt.initFrom(spin);
@@ -241,14 +233,9 @@ void paintSpinBox(const FramePaint& p)
 
 void paintCombo(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const QRect& r = p.rect;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    QStyle* style = p.widget->style();
-    const bool enabled = p.enabled;
-    const bool hot = p.hot;
-    EditLikeFrame(g, r, c, p.state, enabled);
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
+    EditLikeFrame(g, r, c, state, enabled);
     const int arrow = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
     QRect button = Inset(r, 2);
     button.setLeft(button.right() + 1 - arrow);
@@ -260,13 +247,9 @@ void paintCombo(const FramePaint& p)
 
 void paintPushButton(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const QRect& r = p.rect;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    const bool enabled = p.enabled;
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
     auto* b = static_cast<QPushButton*>(w);
-    const bool over = p.state & kStateHot;
+    const bool over = state & kStateHot;
     const QColor cc = over ? c.dkShadow : c.shadow;
     const QColor d = over ? c.light : c.face;
     const QColor e = over ? c.shadow : c.face;
@@ -278,19 +261,21 @@ void paintPushButton(const FramePaint& p)
         Frame(g, r, c.highlight, cc, d, e, c.face, c.face);
 }
 
+// Where the style puts a check box's or radio button's indicator.
+QRect IndicatorOf(QAbstractButton* button, QStyle::SubElement element)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    return button->style()->subElementRect(element, &opt, button);
+}
+
 void paintCheckBox(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    QStyle* style = p.widget->style();
-    const bool enabled = p.enabled;
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
     auto* b = static_cast<QCheckBox*>(w);
-    QStyleOptionButton opt;
-    opt.initFrom(b);
-    const QRect indicator = style->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, b);
+    const QRect indicator = IndicatorOf(b, QStyle::SE_CheckBoxIndicator);
     const QRect box(indicator.center() - QPoint(6, 6), QSize(13, 13));
-    if (p.state & kStateHot)
+    if (state & kStateHot)
         Frame(g, box, c.dkShadow, c.highlight, c.shadow, c.face);
     else if (!enabled)
         Frame(g, box, c.shadow, c.highlight, c.face, c.face);
@@ -307,17 +292,11 @@ void paintCheckBox(const FramePaint& p)
 
 void paintRadioButton(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    QStyle* style = p.widget->style();
-    const bool enabled = p.enabled;
-    auto* b = static_cast<QRadioButton*>(w);
-    QStyleOptionButton opt;
-    opt.initFrom(b);
-    const QRect indicator = style->subElementRect(QStyle::SE_RadioButtonIndicator, &opt, b);
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    const QRect indicator =
+        IndicatorOf(static_cast<QAbstractButton*>(w), QStyle::SE_RadioButtonIndicator);
     QColor e = c.window, d = c.window;
-    if (p.state & kStateHot) {
+    if (state & kStateHot) {
         e = c.dkShadow;
         d = c.window;
     } else if (!enabled) {
@@ -329,13 +308,8 @@ void paintRadioButton(const FramePaint& p)
 
 void paintScrollBar(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const QRect& r = p.rect;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    QStyle* style = p.widget->style();
-    const bool enabled = p.enabled;
-    const bool hot = p.hot;
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
     auto* bar = static_cast<QScrollBar*>(w);
     const bool vertical = bar->orientation() == Qt::Vertical;
     const int length = vertical ? r.height() : r.width();
@@ -369,12 +343,8 @@ void paintScrollBar(const FramePaint& p)
 
 void paintTrackbar(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const QRect& r = p.rect;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    QStyle* style = p.widget->style();
-    const bool hot = p.hot;
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
     auto* slider = static_cast<QSlider*>(w);
     QStyleOptionSlider opt;
     opt.initFrom(slider);
@@ -412,10 +382,7 @@ void paintTrackbar(const FramePaint& p)
 
 void paintHeader(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const QRect& r = p.rect;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
     auto* h = static_cast<QHeaderView*>(w);
     int end = 0;
     for (int v = 0; v < h->count(); ++v) {
@@ -426,7 +393,7 @@ void paintHeader(const FramePaint& p)
         const int size = h->sectionSize(logical);
         const QRect s = h->orientation() == Qt::Horizontal ? QRect(pos, 0, size, r.height())
                                                            : QRect(0, pos, r.width(), size);
-        if (logical == p.hotItem && (p.state & kStateHot))
+        if (logical == hotItem && (state & kStateHot))
             Frame(g, s, c.highlight, c.dkShadow, c.light, c.shadow);
         else
             Frame(g, s, c.highlight, c.shadow, c.face, c.face);
@@ -438,13 +405,11 @@ void paintHeader(const FramePaint& p)
 
 void paintTabBar(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
     auto* bar = static_cast<QTabBar*>(w);
     for (int i = 0; i < bar->count(); ++i) {
         const QRect t = bar->tabRect(i);
-        const bool over = i == p.hotItem && (p.state & kStateHot);
+        const bool over = i == hotItem && (state & kStateHot);
         // Lit top and left, shaded right side; the tab opens towards its page.
         g.fillRect(QRect(t.left(), t.top(), t.width() - 1, 1), c.highlight);
         g.fillRect(QRect(t.left(), t.top(), 1, t.height()), c.highlight);
@@ -455,10 +420,8 @@ void paintTabBar(const FramePaint& p)
 
 void paintTabPage(const FramePaint& p)
 {
-    QPainter& g = p.g;
-    const Colours& c = p.colours;
-    QWidget* w = p.widget;
-    QStyle* style = p.widget->style();
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
     auto* tabs = static_cast<QTabWidget*>(w);
     QStyleOptionTabWidgetFrame opt;
     opt.initFrom(tabs);
