@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Run first and last around the whole test run (a ctest fixture): no test may
 # write beside the programs in bin/, and every temporary world must be gone.
 #   -DMODE=before|after -DBIN_DIR=... -DTMP_DIR=... -DSNAPSHOT=...
