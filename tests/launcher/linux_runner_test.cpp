@@ -283,8 +283,10 @@ TEST_F(LinuxRunnerTest, WithoutTheClientSteamsOwnProtonChoiceRuns)
         recorder("mnt/lib2/steamapps/common/Proton - Experimental/proton");
     const std::string ge = recorder("home/.local/share/Steam/compatibilitytools.d/GE/files/proton");
     world.writeFile("home/.local/share/Steam/compatibilitytools.d/GE/compatibilitytool.vdf",
-                    "\"compatibilitytools\" { \"compat tools\" { \"GE-Proton9-20\" {\n"
-                    "\"install_path\" \"files\" \"display_name\" \"GE-Proton9-20\" } } }\n");
+                    "\"compatibilitytools\"\n{\n  \"compat_tools\"\n  {\n"
+                    "    \"GE-Proton9-20\" // Internal name of this tool\n    {\n"
+                    "      \"install_path\" \"files\"\n      \"display_name\" \"GE-Proton9-20\"\n"
+                    "    }\n  }\n}\n");
     const auto mapping = [&](const std::string& entries) {
         world.writeFile("home/.local/share/Steam/config/config.vdf",
                         "\"InstallConfigStore\" { \"Software\" { \"valve\" { \"Steam\" {\n"
