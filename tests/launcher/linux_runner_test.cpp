@@ -247,6 +247,10 @@ TEST_F(LinuxRunnerTest, SteamFindStartsThroughTheClientWithItsParameters)
                                  "\narg -applaunch\narg 20530\narg -MOD\narg My\narg Mod\narg "
                                  "-level\narg glass\narg house\n");
 
+    // The start is logged, but the client's own output does not go there.
+    EXPECT_NE(readFileBytes(GameLogPath()).find(steam + " -applaunch 20530"), std::string::npos);
+    EXPECT_EQ(readFileBytes(GameLogPath()).find("output of"), std::string::npos);
+
     // A level shortcut goes through the client too, and names no rf.exe.
     const std::string links = world.makeDir("links");
     ASSERT_EQ(WriteLevelShortcut({"glass house", "", "", false}, links, "G"), qm::kShortcutOk);
