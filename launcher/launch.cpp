@@ -112,10 +112,13 @@ namespace {
 qm::ProcessStartRequest StartFor(const LaunchRequest& request, GameShortcutCommand command)
 {
     qm::ProcessStartRequest start;
+    std::vector<std::string> parameters = qm::SplitWindowsCommandLine(request.parameters);
+    if (!command.runner.empty() && !qm::IsNativeExecutable(command.executable))
+        parameters = qm::ArgumentsForWindowsProgram(std::move(parameters));
     std::vector<std::string> words = std::move(command.runner);
     if (command.namesExecutable)
         words.push_back(command.executable);
-    for (std::string& a : qm::SplitWindowsCommandLine(request.parameters))
+    for (std::string& a : parameters)
         words.push_back(std::move(a));
     start.program = words.front();
     start.arguments.assign(std::make_move_iterator(words.begin() + 1),

@@ -369,6 +369,16 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string ProgramPath()
+{
+    std::string buffer(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n <= 0 || static_cast<size_t>(n) >= buffer.size())
+        return {};
+    buffer.resize(static_cast<size_t>(n));
+    return buffer;
+}
+
 AtomicSave::AtomicSave(std::string path, SaveOptions options)
     : m_path(std::move(path)), m_options(options)
 {

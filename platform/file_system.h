@@ -172,4 +172,8 @@ std::string FolderOf(const std::string& path);
 // The part after the last separator.
 std::string FileNameOf(const std::string& path);
 
+// The running program's own file as the file system spells it; "" when the
+// system does not say.
+std::string ProgramPath();
+
 } // namespace qm::fs
