@@ -3,6 +3,7 @@
 #include "common/settings.h"
 #include "common/ui/file_dialog.h"
 #include "common/ui/message_box.h"
+#include "platform/file_system.h"
 #include "support/temp_world.h"
 #include "tblview/ui/gridlens_app.h"
 #include "tblview/ui/gridlens_doc.h"
@@ -119,7 +120,10 @@ protected:
     CGRIDLENS32LApp::Start start(const QStringList& args = {})
     {
         app = std::make_unique<CGRIDLENS32LApp>();
-        return app->InitInstance(args);
+        std::vector<std::string> bytes;
+        for (const QString& a : args)
+            bytes.push_back(a.toStdString());
+        return app->InitInstance(bytes);
     }
     CMainFrame* frame() const { return app->mainFrame(); }
     CLeftView* tree() const { return frame()->leftView(); }
@@ -148,7 +152,18 @@ protected:
 TEST_F(ViewerTest, EmptyStartWritesTheEmptyPageAndRegistersTheFileType)
 {
     ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
-    EXPECT_EQ(app->TempPagePath, world.temp() + "gridlens32l.html");
+    // The page lies in a folder of this process that only this user can enter,
+    // under the runtime folder, else the temporary folder; it goes at the end.
+    ASSERT_TRUE(qm::fs::MakeFolders(world.home() + "/runtime", 0700));
+    ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
+    const std::string first = app->TempPagePath;
+    EXPECT_EQ(qm::fs::FileNameOf(first), "gridlens32l.html");
+    EXPECT_EQ(first.rfind(world.home() + "/runtime/gridlens32l-", 0), 0u) << first;
+    EXPECT_EQ(qm::fs::Stat(app->pageFolder()).mode & 0777, 0700u);
+    world.unsetEnv("XDG_RUNTIME_DIR");
+    ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
+    EXPECT_EQ(app->TempPagePath.rfind(world.temp() + "gridlens32l-", 0), 0u) << app->TempPagePath;
+    EXPECT_FALSE(qm::fs::Exists(qm::fs::FolderOf(first))) << "the first run's folder went with it";
     EXPECT_EQ(pageBytes(), "<html>\r\n<body background=white>\r\n</body>\r\n</html>\r\n");
     EXPECT_EQ(tree()->topLevelItemCount(), 0);
     EXPECT_FALSE(frame()->action(CommandId::FileExport)->isEnabled());
@@ -217,7 +232,7 @@ TEST_F(ViewerTest, OpenFillsTheTreeAndShowsThePage)
     EXPECT_FALSE(primary->isExpanded());
     EXPECT_TRUE(tree()->selectedItems().isEmpty());
 
-    EXPECT_EQ(view()->currentPath(), q(app->TempPagePath));
+    EXPECT_EQ(view()->currentPath(), app->TempPagePath);
     EXPECT_EQ(view()->page().lineText(0), QStringLiteral("; weapons table"));
     EXPECT_EQ(view()->firstVisibleLine(), 0);
     EXPECT_TRUE(view()->hasFocus() || !frame()->isActiveWindow());
@@ -367,7 +382,7 @@ TEST_F(ViewerTest, RecentFilesSurviveARestart)
     ASSERT_TRUE(app->OpenDocumentFile(q(a))); // moves up, not listed twice
 
     ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run); // a new run reads the store
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(a), q(b)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({a, b}));
     EXPECT_EQ(qm::ReadRegString(qm::HKEY_CURRENT_USER, RecentFileList::kKey, "File1", ""), a);
     const auto& actions = frame()->recentFileActions();
     ASSERT_EQ(actions.size(), 2u);
@@ -379,7 +394,7 @@ TEST_F(ViewerTest, RecentFilesSurviveARestart)
     // An entry that no longer opens leaves the list.
     QFile::remove(q(a));
     frame()->recentFileActions()[1]->trigger();
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(b)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({b}));
 
     // At most ten are kept.
     for (int i = 0; i < 12; ++i)
@@ -387,7 +402,7 @@ TEST_F(ViewerTest, RecentFilesSurviveARestart)
             app->OpenDocumentFile(q(world.writeFile("t" + std::to_string(i) + ".tbl", "x"))));
     ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
     EXPECT_EQ(app->recentFiles().entries().size(), 10);
-    EXPECT_EQ(app->recentFiles().entries().front(), q(world.root() + "/t11.tbl"));
+    EXPECT_EQ(app->recentFiles().entries().front(), world.root() + "/t11.tbl");
 }
 
 TEST_F(ViewerTest, FailedLoadKeepsThePreviousPageAndTree)
@@ -412,7 +427,7 @@ TEST_F(ViewerTest, FailedLoadKeepsThePreviousPageAndTree)
     EXPECT_EQ(view()->page().lineCount(), lines);
     EXPECT_EQ(tree()->topLevelItemCount(), 4);
     EXPECT_EQ(app->document()->GetTitle(), QStringLiteral("weapons.tbl"));
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(weapons)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({weapons}));
 }
 
 TEST_F(ViewerTest, NewDocumentAndEmptyTableShowNothingAndSaveWritesNothing)
@@ -448,12 +463,12 @@ TEST_F(ViewerTest, NewDocumentAndEmptyTableShowNothingAndSaveWritesNothing)
 TEST_F(ViewerTest, TempPageThatCannotBeCreatedEndsTheProgram)
 {
     world.setEnv("TEMP", world.root() + "/missing/");
+    world.unsetEnv("XDG_RUNTIME_DIR");
     EXPECT_EQ(start(), CGRIDLENS32LApp::Start::Failed);
     ASSERT_EQ(MessageBox::history().size(), 1u);
     EXPECT_EQ(MessageBox::history()[0].text,
               QStringLiteral("Failed to create file in temporary directory:\n\n") +
-                  q(world.root() + "/missing/gridlens32l.html") +
-                  QStringLiteral("\n\nProgram will abort."));
+                  q(world.root() + "/missing/") + QStringLiteral("\n\nProgram will abort."));
     EXPECT_EQ(MessageBox::history()[0].icon, QMessageBox::Warning);
 }
 
@@ -473,7 +488,8 @@ TEST_F(ViewerTest, BadTablesLoadWithoutHarm)
     ASSERT_TRUE(app->OpenDocumentFile(q(world.writeFile("many.tbl", many))));
     EXPECT_EQ(tree()->topLevelItemCount(), 16384);
     EXPECT_TRUE(app->OpenDocumentFile(q(world.writeFile("lf.tbl", "#A\n$Name: b\n"))));
-    EXPECT_EQ(tree()->topLevelItemCount(), 2); // one line: only its first character counts
+    EXPECT_EQ(tree()->topLevelItemCount(), 2); // "(Top)" and "A" with its entry
+    EXPECT_EQ(tree()->topLevelItem(1)->childCount(), 1);
 
     // An encrypted table shows the error page, no tree, and can be exported.
     EXPECT_TRUE(app->OpenDocumentFile(q(world.writeFile("enc.tbl", "\xEF\xBE\xAD\xDE#S\r\n"))));
@@ -511,7 +527,7 @@ TEST_F(ViewerTest, DroppedFilesAreOpenedInTurn)
     EXPECT_EQ(app->document()->GetPathName(), q(b));
     ASSERT_EQ(tree()->topLevelItemCount(), 2);
     EXPECT_EQ(tree()->topLevelItem(1)->text(0), QStringLiteral("B"));
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(b), q(a)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({b, a}));
 }
 
 } // namespace

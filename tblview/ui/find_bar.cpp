@@ -1,0 +1,116 @@
+#include "tblview/ui/find_bar.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace gridlens {
+
+FindBar::FindBar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("findBar"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    auto* close = new QToolButton(this);
+    close->setObjectName(QStringLiteral("findClose"));
+    close->setText(QStringLiteral("\u00d7"));
+    close->setAutoRaise(true);
+    close->setToolTip(QStringLiteral("Close the find bar (Esc)"));
+    auto* label = new QLabel(QStringLiteral("Fi&nd:"), this);
+    m_text = new QLineEdit(this);
+    m_text->setObjectName(QStringLiteral("findText"));
+    m_text->setClearButtonEnabled(true);
+    m_text->setMinimumWidth(160);
+    label->setBuddy(m_text);
+    auto* previous = new QPushButton(QStringLiteral("&Previous"), this);
+    previous->setObjectName(QStringLiteral("findPrevious"));
+    auto* next = new QPushButton(QStringLiteral("N&ext"), this);
+    next->setObjectName(QStringLiteral("findNext"));
+    m_matchCase = new QCheckBox(QStringLiteral("Match &case"), this);
+    m_matchCase->setObjectName(QStringLiteral("findMatchCase"));
+    m_wholeWord = new QCheckBox(QStringLiteral("&Whole word"), this);
+    m_wholeWord->setObjectName(QStringLiteral("findWholeWord"));
+    m_treeNames = new QCheckBox(QStringLiteral("In &tree names"), this);
+    m_treeNames->setObjectName(QStringLiteral("findTreeNames"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("findStatus"));
+    for (QWidget* w : std::initializer_list<QWidget*>{close, label, m_text, previous, next,
+                                                      m_matchCase, m_wholeWord, m_treeNames})
+        layout->addWidget(w);
+    layout->addWidget(m_status, 1);
+
+    m_text->installEventFilter(this);
+    connect(close, &QToolButton::clicked, this, [this] {
+        hide();
+        emit closed();
+    });
+    connect(next, &QPushButton::clicked, this, [this] { emit findRequested(false); });
+    connect(previous, &QPushButton::clicked, this, [this] { emit findRequested(true); });
+    connect(m_text, &QLineEdit::textChanged, this, &FindBar::searchChanged);
+    for (QCheckBox* box : {m_matchCase, m_wholeWord, m_treeNames})
+        connect(box, &QCheckBox::toggled, this, &FindBar::searchChanged);
+    hide();
+}
+
+void FindBar::open()
+{
+    show();
+    m_text->setFocus(Qt::ShortcutFocusReason);
+    m_text->selectAll();
+}
+
+std::string FindBar::needle() const
+{
+    return m_text->text().toStdString();
+}
+
+FindOptions FindBar::options() const
+{
+    return {m_matchCase->isChecked(), m_wholeWord->isChecked()};
+}
+
+bool FindBar::inTreeNames() const
+{
+    return m_treeNames->isChecked();
+}
+
+void FindBar::setStatus(const QString& text, bool notFound)
+{
+    m_status->setText(text);
+    // Red text for "not found", as browsers colour the field.
+    m_status->setStyleSheet(notFound ? QStringLiteral("color: #c00000") : QString());
+}
+
+bool FindBar::handleKey(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit findRequested(event->modifiers() & Qt::ShiftModifier);
+        return true;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        emit closed();
+        return true;
+    }
+    return false;
+}
+
+void FindBar::keyPressEvent(QKeyEvent* event)
+{
+    if (!handleKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+bool FindBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // The field would take Return and Escape for itself.
+    if (watched == m_text && event->type() == QEvent::KeyPress)
+        return handleKey(static_cast<QKeyEvent*>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace gridlens
