@@ -24,7 +24,7 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("findText"));
     m_text->setClearButtonEnabled(true);
-    m_text->setMinimumWidth(160);
+    m_text->setMinimumWidth(120);
     label->setBuddy(m_text);
     auto* previous = new QPushButton(QStringLiteral("&Previous"), this);
     previous->setObjectName(QStringLiteral("findPrevious"));
@@ -38,6 +38,9 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
     m_treeNames->setObjectName(QStringLiteral("findTreeNames"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("findStatus"));
+    // The bar must never widen the window: the status gives way first.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_status->setMinimumWidth(0);
     for (QWidget* w : std::initializer_list<QWidget*>{close, label, m_text, previous, next,
                                                       m_matchCase, m_wholeWord, m_treeNames})
         layout->addWidget(w);
