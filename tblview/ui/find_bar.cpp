@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QToolButton>
 
 namespace gridlens {
@@ -25,16 +24,23 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
     m_text->setObjectName(QStringLiteral("findText"));
     m_text->setClearButtonEnabled(true);
     m_text->setMinimumWidth(120);
+    m_text->setMaximumWidth(200);
     label->setBuddy(m_text);
-    auto* previous = new QPushButton(QStringLiteral("&Previous"), this);
+    // Small buttons: the bar must fit the window's 780 pixels with its status.
+    auto* previous = new QToolButton(this);
+    previous->setText(QStringLiteral("&Previous"));
+    previous->setToolTip(QStringLiteral("Find the previous place (Shift+F3)"));
     previous->setObjectName(QStringLiteral("findPrevious"));
-    auto* next = new QPushButton(QStringLiteral("N&ext"), this);
+    auto* next = new QToolButton(this);
+    next->setText(QStringLiteral("N&ext"));
+    next->setToolTip(QStringLiteral("Find the next place (F3)"));
     next->setObjectName(QStringLiteral("findNext"));
     m_matchCase = new QCheckBox(QStringLiteral("Match &case"), this);
     m_matchCase->setObjectName(QStringLiteral("findMatchCase"));
     m_wholeWord = new QCheckBox(QStringLiteral("&Whole word"), this);
     m_wholeWord->setObjectName(QStringLiteral("findWholeWord"));
-    m_treeNames = new QCheckBox(QStringLiteral("In &tree names"), this);
+    m_treeNames = new QCheckBox(QStringLiteral("&Tree names"), this);
+    m_treeNames->setToolTip(QStringLiteral("Find in the names of the tree instead of the page"));
     m_treeNames->setObjectName(QStringLiteral("findTreeNames"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("findStatus"));
@@ -51,8 +57,8 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
         hide();
         emit closed();
     });
-    connect(next, &QPushButton::clicked, this, [this] { emit findRequested(false); });
-    connect(previous, &QPushButton::clicked, this, [this] { emit findRequested(true); });
+    connect(next, &QToolButton::clicked, this, [this] { emit findRequested(false); });
+    connect(previous, &QToolButton::clicked, this, [this] { emit findRequested(true); });
     connect(m_text, &QLineEdit::textChanged, this, &FindBar::searchChanged);
     for (QCheckBox* box : {m_matchCase, m_wholeWord, m_treeNames})
         connect(box, &QCheckBox::toggled, this, &FindBar::searchChanged);
