@@ -86,8 +86,7 @@ CGRIDLENS32LApp::Start CGRIDLENS32LApp::InitInstance(const std::vector<std::stri
     }
     m_frame = std::make_unique<CMainFrame>(*this);
 
-    RegisterShellFileTypes(
-        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+    RegisterShellFileTypes(qm::fs::ProgramPath());
 
     const CommandLineInfo cmd = CommandLineInfo::Parse(arguments);
     switch (cmd.command) {
