@@ -11,6 +11,28 @@
 
 namespace qm {
 
+std::string QuoteWindowsArgument(std::string_view arg)
+{
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (const char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            out.append(backslashes * 2 + 1, '\\');
+        } else {
+            out.append(backslashes, '\\');
+        }
+        out += c;
+        backslashes = 0;
+    }
+    out.append(backslashes * 2, '\\');
+    out += '"';
+    return out;
+}
+
 std::vector<std::string> SplitWindowsCommandLine(std::string_view line)
 {
     std::vector<std::string> args;
@@ -131,8 +153,10 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& original)
     }
     process.setStandardInputFile(QProcess::nullDevice());
     if (!request->outputPath.empty()) {
-        process.setStandardOutputFile(QString::fromLocal8Bit(request->outputPath), QIODevice::Append);
-        process.setStandardErrorFile(QString::fromLocal8Bit(request->outputPath), QIODevice::Append);
+        process.setStandardOutputFile(QString::fromLocal8Bit(request->outputPath),
+                                      QIODevice::Append);
+        process.setStandardErrorFile(QString::fromLocal8Bit(request->outputPath),
+                                     QIODevice::Append);
     }
     return process.startDetached();
 }
