@@ -17,6 +17,28 @@ extern char** environ;
 
 namespace qm {
 
+std::string QuoteWindowsArgument(std::string_view arg)
+{
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (const char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            out.append(backslashes * 2 + 1, '\\');
+        } else {
+            out.append(backslashes, '\\');
+        }
+        out += c;
+        backslashes = 0;
+    }
+    out.append(backslashes * 2, '\\');
+    out += '"';
+    return out;
+}
+
 std::vector<std::string> SplitWindowsCommandLine(std::string_view line)
 {
     std::vector<std::string> args;
