@@ -119,11 +119,6 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
                                           i + 1, Quoted(e.name).c_str(), it->second + 1));
         offset += AlignUp(e.size);
     }
-    if (dir.totalSizeField != fileSize)
-        dir.warnings.push_back(Format("The header gives a total size of %u bytes; the file has "
-                                      "%llu.",
-                                      dir.totalSizeField,
-                                      static_cast<unsigned long long>(fileSize)));
     *out = std::move(dir);
     return true;
 }
