@@ -15,12 +15,18 @@ using ::testing::HasSubstr;
 TEST(VppNamesTest, ExtractionRefusesEscapesAndMapsWhatWindowsCannotStore)
 {
     const std::pair<std::string, std::string> mapped[] = {
-        {"level.rfl", "level.rfl"}, {"caf\xE9.tbl", "café.tbl"}, // Windows-1252 shown and written
-                                                                 // as UTF-8
-        {"café.tbl", "café.tbl"},                                // already UTF-8
-        {"a?b*c.txt", "a_b_c.txt"}, {"tab\there", "tab_here"},   {"ab:c", "ab_c"},
-        {"name.", "name_"},         {"con.txt", "_con.txt"},     {"LPT1", "_LPT1"},
-        {"com10.txt", "com10.txt"}, {".hidden", ".hidden"},
+        {"level.rfl", "level.rfl"},
+        {"caf\xE9.tbl", "café.tbl"}, // Windows-1252 shown and written
+                                     // as UTF-8
+        {"café.tbl", "café.tbl"},    // already UTF-8
+        {"a?b*c.txt", "a_b_c.txt"},
+        {"tab\there", "tab_here"},
+        {"ab:c", "ab_c"},
+        {"name.", "name_"},
+        {"con.txt", "_con.txt"},
+        {"LPT1", "_LPT1"},
+        {"com10.txt", "com10.txt"},
+        {".hidden", ".hidden"},
     };
     for (const auto& [entry, file] : mapped) {
         const ExtractionName n = ExtractionNameFor(entry);
