@@ -17,6 +17,7 @@ std::vector<std::string> SplitWindowsCommandLine(std::string_view commandLine);
 // backslash + quote, the backslashes before a quote or the end doubled, so
 // that SplitWindowsCommandLine gives back exactly arg.
 std::string QuoteWindowsArgument(std::string_view arg);
+std::string JoinWindowsCommandLine(const std::vector<std::string>& arguments);
 
 // One detached program start.
 struct ProcessStartRequest {
@@ -25,6 +26,9 @@ struct ProcessStartRequest {
     std::string workingFolder;                                    // empty: the caller's
     std::vector<std::pair<std::string, std::string>> environment; // added to the caller's
     std::string outputPath; // empty: output is discarded; else stdout and stderr appended there
+    // Windows only: the parameter string as the caller gave it, handed to the
+    // program as it is (arguments holds its split form); empty elsewhere.
+    std::string parameters;
     bool operator==(const ProcessStartRequest&) const = default;
 };
 
