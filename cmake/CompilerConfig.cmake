@@ -17,6 +17,8 @@ include(CheckPIESupported)
 check_pie_supported()
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   add_compile_options(-fstack-protector-strong)
+  # At the link too: mingw-w64 then links libssp, which holds the checks.
+  add_link_options(-fstack-protector-strong)
   # Fortify only works with the optimiser on; at -O0 it warns, and the warning
   # is an error in CI. Undefined first: some compilers predefine it.
   add_compile_options($<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE>
