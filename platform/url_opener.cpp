@@ -1,8 +1,6 @@
 #include "platform/url_opener.h"
 
-#include <QProcess>
-#include <QString>
-#include <QStringList>
+#include "platform/process_start.h"
 
 namespace qm {
 
@@ -14,8 +12,7 @@ bool DesktopUrlOpener::open(const std::string& url)
 {
     // xdg-open is what the desktop services use on a free desktop; it needs no
     // GUI connection in this process, so the core stays free of Qt Gui.
-    return QProcess::startDetached(QStringLiteral("xdg-open"),
-                                   QStringList{QString::fromLocal8Bit(url.c_str())});
+    return SpawnDetached({"xdg-open", {url}, "", {}}, nullptr);
 }
 
 UrlOpener& CurrentUrlOpener()
