@@ -72,7 +72,10 @@ std::optional<std::string> DesktopEntryText(const std::string& displayName,
     } else if (windows) {
         exec = "wine ";
     }
-    exec += QuoteExecArgument(target);
+    if (!runner || runner->namesTarget)
+        exec += QuoteExecArgument(target);
+    else if (!exec.empty())
+        exec.pop_back();
     std::vector<std::string> args = SplitWindowsCommandLine(arguments);
     if (windows)
         args = ArgumentsForWindowsProgram(std::move(args));

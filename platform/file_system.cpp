@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -86,6 +87,18 @@ bool Exists(const std::string& path)
 {
     struct stat st {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string RealPath(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        return {};
+    std::string out(real);
+    std::free(real);
+    return out;
 }
 
 ReadFile::~ReadFile()
