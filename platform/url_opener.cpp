@@ -1,6 +1,8 @@
 #include "platform/url_opener.h"
 
-#include "platform/process_start.h"
+#include <QProcess>
+#include <QString>
+#include <QStringList>
 
 namespace qm {
 
@@ -12,7 +14,9 @@ bool DesktopUrlOpener::open(const std::string& url)
 {
     // xdg-open is what the desktop services use on a free desktop; it needs no
     // GUI connection in this process, so the core stays free of Qt Gui.
-    return SpawnDetached({"xdg-open", {url}, "", {}}, nullptr);
+    return QProcess::startDetached(
+        QStringLiteral("xdg-open"),
+        QStringList{QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size()))});
 }
 
 UrlOpener& CurrentUrlOpener()
