@@ -1,9 +1,10 @@
 #include "common/shortcut.h"
 
-#include <QString>
 #include <climits>
+#include <optional>
 #include <string_view>
 
+#include "common/display_text.h"
 #include "platform/desktop_association.h"
 #include "platform/desktop_entry.h"
 #include "platform/file_system.h"
@@ -14,13 +15,6 @@
 namespace qm {
 
 namespace {
-
-std::string toUtf8(const std::string& local)
-{
-    return QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size()))
-        .toUtf8()
-        .toStdString();
-}
 
 bool isWindowsProgram(const std::string& target)
 {
@@ -42,9 +36,11 @@ bool sameFolder(const std::string& a, const std::string& b)
 
 } // namespace
 
-std::string DesktopEntryText(const std::string& displayName, const std::string& target,
-                             const std::string& arguments, const ShortcutRunner* runner)
+std::optional<std::string> DesktopEntryText(const std::string& displayName,
+                                            const std::string& target, const std::string& arguments,
+                                            const ShortcutRunner* runner)
 {
+    const bool windows = isWindowsProgram(target);
     std::string exec;
     if (runner) {
         if (!runner->environment.empty())
@@ -53,23 +49,33 @@ std::string DesktopEntryText(const std::string& displayName, const std::string& 
             exec += QuoteExecArgument(name + "=" + value) + " ";
         for (const std::string& word : runner->command)
             exec += QuoteExecArgument(word) + " ";
-    } else if (isWindowsProgram(target)) {
+    } else if (windows) {
         exec = "wine ";
     }
     if (!runner || runner->namesTarget)
         exec += QuoteExecArgument(target);
     else if (!exec.empty())
         exec.pop_back();
-    for (const std::string& a : SplitWindowsCommandLine(arguments))
+    std::vector<std::string> args = SplitWindowsCommandLine(arguments);
+    if (windows)
+        args = ArgumentsForWindowsProgram(std::move(args));
+    for (const std::string& a : args)
         exec += " " + QuoteExecArgument(a);
+    const std::string dir = withoutTrailingSeparator(fs::FolderOf(target));
 
+    // A Desktop Entry file is UTF-8. The name is only shown, so it takes the
+    // display rule; but Exec and Path must name files as the file system
+    // spells them, and a spelling that is not UTF-8 cannot be written there
+    // (its display text would name another file): no shortcut rather than a
+    // shortcut that starts nothing.
+    if (!IsValidUtf8(exec) || !IsValidUtf8(dir))
+        return std::nullopt;
     std::string text = "[Desktop Entry]\n";
     text += "Type=Application\n";
-    text += "Name=" + EscapeDesktopValue(toUtf8(displayName)) + "\n";
-    text += "Exec=" + EscapeDesktopValue(toUtf8(exec)) + "\n";
-    const std::string dir = withoutTrailingSeparator(fs::FolderOf(target));
+    text += "Name=" + EscapeDesktopValue(DisplayUtf8(displayName)) + "\n";
+    text += "Exec=" + EscapeDesktopValue(exec) + "\n";
     if (!dir.empty())
-        text += "Path=" + EscapeDesktopValue(toUtf8(dir)) + "\n";
+        text += "Path=" + EscapeDesktopValue(dir) + "\n";
     return text;
 }
 
@@ -90,7 +96,10 @@ int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::
     std::string base = path.substr(path.find_last_of('/') + 1);
     if (base.size() > 8 && endsWithNoCase(base, ".desktop"))
         base.resize(base.size() - 8);
-    const std::string text = DesktopEntryText(base, target, arguments, runner);
+    const std::optional<std::string> entry = DesktopEntryText(base, target, arguments, runner);
+    if (!entry)
+        return kShortcutNotUtf8;
+    const std::string& text = *entry;
 
     // Executable, as desktops want of a launcher they are asked to trust.
     fs::SaveOptions options;

@@ -24,7 +24,7 @@ HttpResult QtHttpClient::getToFile(const std::string& url, const std::string& lo
         result.error = "no application object for the network";
         return result;
     }
-    const QUrl address(QString::fromLocal8Bit(url.c_str()), QUrl::TolerantMode);
+    const QUrl address(QString::fromUtf8(url.c_str()), QUrl::TolerantMode);
     if (!address.isValid() || address.host().isEmpty()) {
         result.error = "invalid address";
         return result;

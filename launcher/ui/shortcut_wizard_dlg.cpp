@@ -2,6 +2,7 @@
 
 #include "common/shortcut.h"
 #include "common/ui/drawn_picture.h"
+#include "common/ui/edit_bytes.h"
 #include "common/ui/message_box.h"
 #include "launcher/game_locator.h"
 #include "launcher/ui/dialog_units.h"
@@ -21,11 +22,6 @@
 namespace playdeck {
 
 namespace {
-
-QString local(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // The wizard's header picture, drawn to the width of the dialog.
 QPixmap HeaderPicture(QSize size)
@@ -153,7 +149,7 @@ CShortcutWizardDlg::CShortcutWizardDlg(const ShortcutInput& input, QWidget* pare
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // Opening: the proposed name, the folders, nothing chosen yet.
-    m_name->setText(local(ProposedShortcutName(m_input)));
+    qm::ui::SetEditBytes(m_name, ProposedShortcutName(m_input));
     m_folders = BuildShortcutFolderTable();
     setProfilesVisible(false);
     m_directory->setEnabled(false);
@@ -193,7 +189,7 @@ void CShortcutWizardDlg::chooseLocation(int location)
         m_currentUser->setChecked(choice.profile == ShortcutProfile::CurrentUser);
         m_allUsers->setChecked(choice.profile == ShortcutProfile::AllUsers);
     }
-    m_directory->setText(local(choice.directory));
+    qm::ui::SetEditBytes(m_directory, choice.directory);
     m_directory->setEnabled(true);
     updateFinish();
 }
@@ -202,8 +198,8 @@ void CShortcutWizardDlg::chooseProfile(ShortcutProfile profile)
 {
     if (m_location < 0)
         return;
-    m_directory->setText(
-        local(FolderForProfile(m_folders[static_cast<size_t>(m_location)], profile)));
+    qm::ui::SetEditBytes(m_directory,
+                         FolderForProfile(m_folders[static_cast<size_t>(m_location)], profile));
 }
 
 void CShortcutWizardDlg::updateFinish()
@@ -218,8 +214,7 @@ void CShortcutWizardDlg::OnFinish()
     if (m_location == static_cast<int>(ShortcutLocation::StartMenu))
         EnsureStartMenuFolders();
     const int32_t result =
-        WriteLevelShortcut(m_input, m_directory->text().toLocal8Bit().toStdString(),
-                           m_name->text().toLocal8Bit().toStdString());
+        WriteLevelShortcut(m_input, qm::ui::EditBytes(m_directory), qm::ui::EditBytes(m_name));
     if (result == qm::kShortcutOk) {
         accept();
         return;

@@ -1,6 +1,8 @@
 #include "setup/ui/setup_page.h"
 
 #include "common/profile.h"
+#include "common/qt_text.h"
+#include "common/ui/edit_bytes.h"
 #include "setup/definition_files.h"
 #include "setup/file_ops.h"
 #include "setup/ui/widget_messages.h"
@@ -15,7 +17,7 @@ namespace qmsetup {
 namespace {
 QString local(const std::string& s)
 {
-    return QString::fromLocal8Bit(s);
+    return qm::DisplayText(s);
 }
 
 constexpr const char* kInvalidPathCaption = "Invalid path";
@@ -101,7 +103,7 @@ bool CSetupPage::initialise()
     } else {
         m_welcome->setText(m_welcome->text().replace(QStringLiteral("<NAME>"), name));
     }
-    m_edit->setText(local(m_options.targetFolder));
+    qm::ui::SetEditBytes(m_edit, m_options.targetFolder);
     m_startMenu->setChecked(m_options.createShortcutStartMenu);
     m_desktop->setChecked(m_options.createShortcutDesktop);
     m_extensions->setChecked(m_options.associateFileExtensions);
@@ -127,7 +129,7 @@ bool CSetupPage::initialise()
     if (d.presentation == SetupPagePresentation::Update ||
         d.presentation == SetupPagePresentation::SameVersion) {
         m_options.targetFolder = d.targetFolder;
-        m_edit->setText(local(d.targetFolder));
+        qm::ui::SetEditBytes(m_edit, d.targetFolder);
         m_status->setText(local(d.text));
         m_status->show();
         m_differentPath->show();
@@ -162,7 +164,7 @@ bool CSetupPage::checkFolder()
     m_options.createShortcutDesktop = m_desktop->isChecked();
     m_options.associateFileExtensions = m_extensions->isChecked();
     m_options.checkForUpdates = m_update->isChecked();
-    const std::string typed = m_edit->text().toLocal8Bit().toStdString();
+    const std::string typed = qm::ui::EditBytes(m_edit);
     m_options.targetFolder = typed;
 
     const std::string key = FolderCompareKey(typed);

@@ -186,5 +186,22 @@ TEST_F(SetupPageTest, ConfigureDialogHidesTheUpdateOptionAndReadsOk)
     EXPECT_TRUE(options.checkForUpdates);
 }
 
+// A folder remembered with Windows-1252 bytes is shown readably and, left as
+// it is, written back byte for byte; a typed one is taken as UTF-8.
+TEST_F(SetupPageTest, TextBytesFolderKeepsItsBytesUnlessEdited)
+{
+    SetupOptions options;
+    options.targetFolder = world.home() + "/Jeux/Caf\xE9";
+    CSetupPage page(true, writeModule("m", "Level Tool", "1.0 (Build 3)"), options);
+    ASSERT_TRUE(page.initialise());
+    EXPECT_EQ(page.folderEdit()->text(),
+              QString::fromStdString(world.home()) + QStringLiteral("/Jeux/Caf\u00E9"));
+    EXPECT_TRUE(page.checkFolder());
+    EXPECT_EQ(options.targetFolder, world.home() + "/Jeux/Caf\xE9");
+    page.folderEdit()->setText(page.folderEdit()->text() + QStringLiteral("s"));
+    EXPECT_TRUE(page.checkFolder());
+    EXPECT_EQ(options.targetFolder, world.home() + "/Jeux/Caf\xC3\xA9s");
+}
+
 } // namespace
 } // namespace qmsetup::test

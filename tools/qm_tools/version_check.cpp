@@ -1,6 +1,7 @@
 #include "tools/qm_tools/version_check.h"
 
 #include "common/profile.h"
+#include "common/qt_text.h"
 #include "platform/http_client.h"
 
 #include <QDir>
@@ -29,7 +30,7 @@ RemoteVersion ParseVersionFile(const QByteArray& body)
     const qm::ProfileFile file = qm::ProfileFile::fromText(body.toStdString());
     RemoteVersion v;
     v.build = file.integer("Version", "VersionBuild", 0);
-    v.text = QString::fromLocal8Bit(file.string("Version", "VersionString", "<unknown version>"));
+    v.text = qm::DisplayText(file.string("Version", "VersionString", "<unknown version>"));
     return v;
 }
 
@@ -70,7 +71,7 @@ Download FetchVersionFile(const QString& url, int timeoutMs)
     else if (got.status == S::TooLarge || got.status == S::TooManyRedirects)
         result.error = QString::fromUtf8("The server's answer was not a version file.");
     else if (!got.ok())
-        result.error = QString::fromLocal8Bit(got.error);
+        result.error = qm::DisplayText(got.error);
     else if (got.httpStatus != 200)
         result.error = QString::fromUtf8("The server answered %1.").arg(got.httpStatus);
     else
