@@ -550,7 +550,8 @@ void PageIndex::lineContent(int line, std::string& text, std::vector<StyledRun>*
     if (line < 0 || line >= lineCount())
         return;
     const Line& l = m_lines[size_t(line)];
-    std::vector<Element> stack = m_states[l.state];
+    // Without runs only the text is wanted: the elements need not be followed.
+    std::vector<Element> stack = runs ? m_states[l.state] : std::vector<Element>();
     const char* p = m_page.data() + l.offset;
     const char* const end = size_t(line + 1) < m_lines.size()
                                 ? m_page.data() + m_lines[size_t(line) + 1].offset
@@ -582,6 +583,11 @@ void PageIndex::lineContent(int line, std::string& text, std::vector<StyledRun>*
             const Markup m = readMarkup(p, end);
             if (m.isTag) {
                 p = m.end;
+                if (!runs) {
+                    if (m.tag == Br || (m.tag == Para && !m.closing))
+                        break; // as applyMarkup finds the line's end
+                    continue;
+                }
                 if (applyMarkup(m, stack, nullptr))
                     break; // the line's closing <br>
                 style = styleOf(stack);

@@ -28,8 +28,8 @@ void readAll(const std::string& page, const std::string& needle)
                 __builtin_trap();
             next = r.start + r.length;
         }
-        if (next != text.size())
-            __builtin_trap();
+        if (next != text.size() || doc.lineText(i) != text)
+            __builtin_trap(); // the plain text (search, columns) is the text shown
     }
     for (int i = 0; i < 20; ++i) {
         const int line = doc.lineOfAnchor(std::to_string(i));

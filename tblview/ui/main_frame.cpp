@@ -389,7 +389,7 @@ void CMainFrame::OnFileExport()
         qm::ui::MessageBox::show(
             this, QMessageBox::Warning, programTitle(),
             QStringLiteral("The page could not be exported to\n\n%1\n\n%2")
-                .arg(QDir::toNativeSeparators(target), QString::fromStdString(reason)));
+                .arg(QDir::toNativeSeparators(target), qm::DisplayText(reason)));
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "common/ui/answer_queue.h"
 
+#include <QDir>
+#include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -45,9 +47,31 @@ bool PrintDialogs::print(QPrinter& printer, QWidget* parent)
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    ProposeFileName(dialog, printer);
     if (dialogHook())
         dialogHook()(dialog);
     return dialog.exec() == QDialog::Accepted;
+}
+
+// Qt proposes "print.pdf" (or only a folder) for printing to a file; the
+// table's own name is what the user wants to find again.
+void PrintDialogs::ProposeFileName(QPrintDialog& dialog, const QPrinter& printer)
+{
+    if (!printer.outputFileName().isEmpty() || printer.docName().isEmpty())
+        return;
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+    if (!field)
+        return;
+    QString name = printer.docName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0)
+        name.truncate(dot);
+    QString folder = field->text();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder = folder.left(folder.lastIndexOf(QLatin1Char('/')) + 1);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QLatin1Char('/');
+    field->setText(folder + name + QStringLiteral(".pdf"));
 }
 
 bool PrintDialogs::pageSetup(QPrinter& printer, QWidget* parent)

@@ -22,6 +22,8 @@ public:
     // Makes the printer for the default printer (name empty) or a named one,
     // with the default margins.
     static void preparePrinter(QPrinter& printer, const QString& printerName);
+    // Proposes the document's name with ".pdf" for printing to a file.
+    static void ProposeFileName(QPrintDialog& dialog, const QPrinter& printer);
     // Margins of the printer's unprintable area, at least 10 mm each.
     static void ApplyDefaultMargins(QPrinter& printer);
 

@@ -687,16 +687,24 @@ TEST_F(ViewerTest, PrintRangeIsHonouredAndOnlyRangesAreOffered)
 
     // The real dialog offers a range, no selection and no current page, and
     // proposes the table's name for a PDF.
-    PrintDialogs::setNextAnswer(true); // the first print sets up the printer; then the real one
-    frame()->action(CommandId::FilePrint)->trigger();
+    PrintDialogs::setPrinterOverride(nullptr);
+    app->printer().setOutputFileName(QString());
+    app->printer().setOutputFormat(QPrinter::NativeFormat);
     bool checked = false;
     PrintDialogs::setDialogHook([&](QPrintDialog& dialog) {
         EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
         EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
         EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintCurrentPage));
         EXPECT_EQ(dialog.printer()->docName(), QStringLiteral("long.tbl"));
-        checked = true;
-        QTimer::singleShot(0, &dialog, &QDialog::reject);
+        QTimer::singleShot(0, &dialog, [&] {
+            // Read while the dialog is up, after Qt filled it in.
+            auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+            ASSERT_TRUE(file);
+            EXPECT_TRUE(file->text().endsWith(QStringLiteral("/long.pdf")))
+                << file->text().toStdString();
+            checked = true;
+            dialog.reject();
+        });
     });
     frame()->action(CommandId::FilePrint)->trigger();
     PrintDialogs::setDialogHook(nullptr);
