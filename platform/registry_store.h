@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,10 @@ std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view ful
 // which applies a whole batch or nothing. A database that cannot be opened or
 // is not a registry database makes every read report "missing" and every write
 // fail; such a file is never overwritten or removed.
+//
+// The Windows build implements the same class on the real registry, always in
+// its 32-bit view as the game and the suite's 32-bit installs wrote it; the
+// path is not used there.
 class RegistryStore {
 public:
     enum class Mode { ReadOnly, ReadWrite };
@@ -69,7 +74,7 @@ public:
     RegistryStore(const RegistryStore&) = delete;
     RegistryStore& operator=(const RegistryStore&) = delete;
 
-    bool ok() const { return m_db != nullptr; }
+    bool ok() const;
     const std::string& path() const { return m_path; }
     const std::string& lastError() const { return m_error; }
 
@@ -116,6 +121,12 @@ private:
     Mode m_mode;
     int m_depth = 0;
     bool m_batchFailed = false;
+#ifdef _WIN32
+    // The real registry has no transactions: transact() keeps what each write
+    // replaced and puts it back when the batch fails.
+    struct Journal;
+    std::unique_ptr<Journal> m_journal;
+#endif
 };
 
 // Lower-cases ASCII letters only: registry names are compared byte-wise otherwise.

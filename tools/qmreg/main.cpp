@@ -1,6 +1,7 @@
 // qmreg: the command-line registry editor over the suite's settings store.
 #include "common/registry_script.h"
 #include "platform/file_system.h"
+#include "platform/environment.h"
 #include "platform/registry_store.h"
 
 #include <cerrno>
@@ -440,7 +441,7 @@ int cmdDelete(const std::vector<std::string>& argv)
 int run(std::vector<std::string> args)
 {
     if (args.size() >= 2 && args[0] == "--db") {
-        ::setenv("QM_REGISTRY_DB", args[1].c_str(), 1);
+        qm::SetEnv("QM_REGISTRY_DB", args[1]);
         args.erase(args.begin(), args.begin() + 2);
     }
     if (args.empty())
@@ -470,5 +471,5 @@ int run(std::vector<std::string> args)
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
-    return qmreg::run(std::vector<std::string>(argv + 1, argv + argc));
+    return qmreg::run(qm::ProgramArguments(argc, argv));
 }
