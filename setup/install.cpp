@@ -251,6 +251,9 @@ private:
     {
         if (!m_job.checkForUpdates || m_run.kitMode)
             return InstallResult::Ok;
+        // The check keeps its reply in the target folder; a failed install
+        // takes the folder back when nothing else is in it.
+        m_journal.makeFolders(m_job.installDir);
         const UpdateCheckOutcome o =
             CheckModuleUpdate(m_job.webName, m_job.version, m_job.installDir, m_progress,
                               m_run.statusPrefix, &m_run.errorText);

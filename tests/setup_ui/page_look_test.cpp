@@ -126,6 +126,10 @@ TEST_F(PageLookTest, NoTextOfSetupsPagesIsClipped)
         page.show();
         ASSERT_FALSE(page.differentPathButton()->isHidden());
         expectNothingClipped(page, "setup page, repair");
+        if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(page.grab().save(QString::fromLocal8Bit(dir) +
+                                         QStringLiteral("/qmsetup-setup-page-repair.png")));
+        }
     }
     const LocateResult located = LocateDistribution(world.root() + "/kit/qmsetup");
     ASSERT_TRUE(located.ok);

@@ -80,7 +80,7 @@ TEST_F(StartUpTest, FailedInstallExitsWithItsOwnCode)
     const std::string good = singleModule("other", "1.0 (Build 3)");
     world.writeFile("registry.sqlite", "not a store\n");
     EXPECT_EQ(RunQmSetup(good), kExitModuleFailed);
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(world.home() + "/Tools/other/tool")));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(world.home() + "/Tools/other")));
 }
 
 TEST_F(StartUpTest, KitBeatsAModuleFileBesideIt)
