@@ -39,4 +39,18 @@ std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view ful
     return std::make_pair(*root, rest);
 }
 
+bool RegNameHasLineBreak(std::string_view name)
+{
+    return name.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool RegistryStore::refuseName(std::string_view name, const char* kind)
+{
+    m_error = "registry store " + m_path + ": " + kind + " \"" + std::string(name) +
+              "\" holds a line break, which a registry script cannot carry";
+    if (m_depth > 0)
+        m_batchFailed = true;
+    return false;
+}
+
 } // namespace qm

@@ -97,11 +97,6 @@ bool exec(sqlite3* db, const char* sql)
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-bool hasLineBreak(std::string_view s)
-{
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
-
 } // namespace
 
 std::string RegistryStore::defaultPath()
@@ -280,15 +275,6 @@ void RegistryStore::writeError(const char* what)
     m_error = "registry store " + m_path + ": cannot " + what + ": " + sqlite3_errmsg(m_db);
 }
 
-bool RegistryStore::refuseName(std::string_view name, const char* kind)
-{
-    m_error = "registry store " + m_path + ": " + kind + " \"" + std::string(name) +
-              "\" holds a line break, which a registry script cannot carry";
-    if (m_depth > 0)
-        m_batchFailed = true;
-    return false;
-}
-
 bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
 {
     auto parts = splitKey(key);
@@ -392,7 +378,7 @@ bool RegistryStore::finish(bool commit)
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
     auto parts = splitKey(key);
-    if (hasLineBreak(key))
+    if (RegNameHasLineBreak(key))
         return refuseName(key, "the key name");
     if (!begin())
         return false;
@@ -418,7 +404,7 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
 bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_view name,
                              uint32_t type, std::string_view data)
 {
-    if (hasLineBreak(name))
+    if (RegNameHasLineBreak(name))
         return refuseName(name, "the value name");
     if (!begin())
         return false;

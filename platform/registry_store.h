@@ -129,6 +129,9 @@ private:
 #endif
 };
 
+// A key or value name no store takes: a line break would end a script's line.
+bool RegNameHasLineBreak(std::string_view name);
+
 // Lower-cases ASCII letters only: registry names are compared byte-wise otherwise.
 std::string RegFold(std::string_view s);
 

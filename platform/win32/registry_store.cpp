@@ -449,6 +449,8 @@ bool RegistryStore::finish(bool commit)
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
     const auto parts = splitKey(key);
+    if (RegNameHasLineBreak(key))
+        return refuseName(key, "the key name");
     if (!begin())
         return false;
     const std::string path = joinKey(parts, parts.size());
@@ -476,6 +478,8 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
 bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_view name,
                              uint32_t type, std::string_view data)
 {
+    if (RegNameHasLineBreak(name))
+        return refuseName(name, "the value name");
     if (!begin())
         return false;
     if (!createKey(root, key))

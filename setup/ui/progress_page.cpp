@@ -69,6 +69,7 @@ void CProgressPage::runInstall()
         keepOpen = RunSingleModuleInstall(*m_job, m_run, *this);
     else if (m_kit)
         keepOpen = InstallKit(*m_kit, m_run, *this);
+    m_endedEarly = !keepOpen;
     if (!keepOpen) {
         m_finishEnabled = true; // lets the page close
         reject();

@@ -34,10 +34,12 @@ CSetupPage::CSetupPage(bool configure, std::string moduleFile, SetupOptions& opt
                                         "<NAME> to your hard disk."),
                          10, 42, 311, 18);
     m_description = addLabel(QString(), 10, 61, 311, 30);
-    m_status = addLabel(QString(), 10, 92, 236, 28);
+    // The button's label is wider than the 74 units of the original layout in
+    // any font we get: the button takes room from the status text instead.
+    m_status = addLabel(QString(), 10, 92, 212, 28);
     m_differentPath = new QPushButton(QStringLiteral("Install to a different path"), this);
     m_differentPath->setAutoDefault(false);
-    place(m_differentPath, 250, 96, 74, 14);
+    place(m_differentPath, 228, 96, 96, 14);
     m_prompt = addLabel(QStringLiteral("Please specify a destination path where to install the "
                                        "tool:"),
                         10, 96, 311, 9);
@@ -146,6 +148,15 @@ bool CSetupPage::run()
     if (!initialise())
         return false;
     return exec() == QDialog::Accepted;
+}
+
+void CSetupPage::showEvent(QShowEvent* event)
+{
+    CPageFrame::showEvent(event);
+    if (!m_edit->isHidden()) {
+        m_edit->setFocus(Qt::OtherFocusReason);
+        m_edit->selectAll();
+    }
 }
 
 void CSetupPage::installToDifferentPath()

@@ -1,6 +1,7 @@
 #include "setup/ui/setup_page.h"
 #include "setup_ui_support.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -164,6 +165,23 @@ TEST_F(SetupPageTest, UpdateAndRepairPresentationsAndADifferentPath)
                   ". You can use this installer anyway in case you want to repair the "
                   "installation.");
     EXPECT_TRUE(qm::ui::MessageBox::history().empty());
+}
+
+// A keyboard user types the folder at once; Return still installs.
+TEST_F(SetupPageTest, OpensWithTheFocusInTheFolderField)
+{
+    const std::string file = writeModule("m", "Level Tool", "1.0 (Build 3)");
+    for (const bool configure : {false, true}) {
+        SetupOptions options = LoadSetupOptions(world.home() + "/Tools/m");
+        CSetupPage page(configure, file, options);
+        ASSERT_TRUE(page.initialise());
+        page.show();
+        QApplication::processEvents();
+        EXPECT_EQ(page.focusWidget(), page.folderEdit()) << configure;
+        EXPECT_EQ(page.folderEdit()->selectedText(), page.folderEdit()->text());
+        EXPECT_TRUE(page.mainButton()->isDefault());
+        page.hide();
+    }
 }
 
 TEST_F(SetupPageTest, ConfigureDialogHidesTheUpdateOptionAndReadsOk)
