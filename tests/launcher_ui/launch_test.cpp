@@ -4,6 +4,7 @@
 #include "launcher_fixture.h"
 #include "platform/process_start.h"
 
+#include <QFile>
 #include <QTest>
 #include <QToolBar>
 
@@ -150,6 +151,35 @@ TEST_F(LaunchTest, NoRunnerIsToldAndNothingCloses)
     EXPECT_EQ(dlg.choice(), CVppActionDlg::Choice::None);
     EXPECT_EQ(qm::ui::MessageBox::history().size(), 2u);
     EXPECT_TRUE(recorder.requests().empty());
+}
+
+// A 32-bit rf.exe and a Wine without its i386 half (Debian's wine64 alone):
+// the message names what to install and the log, nothing starts, nothing closes.
+TEST_F(LaunchTest, WineWithout32BitIsToldAndNothingCloses)
+{
+    std::string pe(0x48, '\0');
+    pe.replace(0, 2, "MZ");
+    pe[0x3c] = 0x40;
+    pe.replace(0x40, 6, std::string("PE\0\0\x4c\x01", 6));
+    qm::demo::WriteBytes(game + "rf.exe", pe);
+    const std::string bin = world.makeDir("usr/bin");
+    const std::string wine = world.writeFile("usr/bin/wine", "#!/bin/sh\n");
+    QFile::setPermissions(QString::fromStdString(wine), QFile::ReadOwner | QFile::ExeOwner);
+    world.setEnv("PATH", bin);
+    setDword("AutoClose", 1);
+    struct AutoAnswer {
+        AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(true); }
+        ~AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(false); }
+    } autoAnswer;
+    ASSERT_NE(start(), nullptr);
+    select({0});
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(recorder.requests().empty());
+    ASSERT_EQ(qm::ui::MessageBox::history().size(), 1u);
+    EXPECT_EQ(qm::ui::MessageBox::history()[0].text,
+              qm::DisplayText(LaunchErrorText(LaunchResult::WineLacks32Bit, wine)));
+    EXPECT_TRUE(qm::ui::MessageBox::history()[0].text.contains(QStringLiteral("wine32:i386")));
 }
 
 // File names are bytes: one that is not UTF-8 is shown as Windows-1252, and
