@@ -31,6 +31,9 @@ FileInfo Stat(const std::string& path);
 bool IsRegularFile(const std::string& path);
 bool IsFolder(const std::string& path);
 bool Exists(const std::string& path); // anything, even a dangling link
+// The absolute path with every symbolic link resolved; empty when path does
+// not exist.
+std::string RealPath(const std::string& path);
 
 // A regular file open for reading. Opening never blocks (a FIFO or device is
 // refused, not waited on) and refuses what is not a regular file.
@@ -97,6 +100,10 @@ bool RemoveFile(const std::string& path, std::string* error = nullptr);
 bool RemoveEmptyFolder(const std::string& path);
 // Removes a folder and everything below it (links are removed, not followed).
 bool RemoveTree(const std::string& path);
+// A second name for an existing file (a link itself when existing is one);
+// fails when newPath exists or the file system has no hard links.
+bool LinkFile(const std::string& existing, const std::string& newPath,
+              std::string* error = nullptr);
 // Replaces to with from in one step (both in one file system).
 bool RenameReplace(const std::string& from, const std::string& to, std::string* error = nullptr);
 
@@ -168,5 +175,9 @@ bool CopyFileAtomic(const std::string& source, const std::string& destination,
 std::string FolderOf(const std::string& path);
 // The part after the last separator.
 std::string FileNameOf(const std::string& path);
+
+// The running program's own file as the file system spells it; "" when the
+// system does not say.
+std::string ProgramPath();
 
 } // namespace qm::fs
