@@ -64,6 +64,16 @@ std::string XdgDataHome()
     return stripTrailingSlashes(envOr("XDG_DATA_HOME", HomeFolder() + "/.local/share"));
 }
 
+std::string XdgConfigHome()
+{
+    return stripTrailingSlashes(envOr("XDG_CONFIG_HOME", HomeFolder() + "/.config"));
+}
+
+std::string XdgStateHome()
+{
+    return stripTrailingSlashes(envOr("XDG_STATE_HOME", HomeFolder() + "/.local/state"));
+}
+
 std::string GetSpecialFolder(SpecialFolder folder)
 {
     switch (folder) {

@@ -24,6 +24,10 @@ std::string GetSpecialFolder(SpecialFolder folder);
 
 // $XDG_DATA_HOME when set and absolute, else ~/.local/share.
 std::string XdgDataHome();
+// $XDG_CONFIG_HOME when set and absolute, else ~/.config.
+std::string XdgConfigHome();
+// $XDG_STATE_HOME when set and absolute, else ~/.local/state.
+std::string XdgStateHome();
 // $HOME, else the password database's home folder.
 std::string HomeFolder();
 

@@ -183,6 +183,32 @@ bool Exists(const std::string& path)
     return !path.empty() && GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string RealPath(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::wstring buf(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), 0);
+    if (n >= buf.size()) {
+        buf.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), 0);
+    }
+    CloseHandle(h);
+    if (n == 0 || n >= buf.size())
+        return {};
+    std::wstring_view p(buf.data(), n);
+    // "\\?\C:\x" -> "C:\x"; "\\?\UNC\server\share" -> "\\server\share"
+    if (p.substr(0, 8) == L"\\\\?\\UNC\\")
+        return "\\\\" + win32::Bytes(p.substr(8));
+    if (p.substr(0, 4) == L"\\\\?\\")
+        p.remove_prefix(4);
+    return win32::Bytes(p);
+}
+
 ReadFile::~ReadFile()
 {
     close();
@@ -488,6 +514,19 @@ std::string FileNameOf(const std::string& path)
 {
     const size_t sep = path.find_last_of("/\\");
     return sep == std::string::npos ? path : path.substr(sep + 1);
+}
+
+std::string ProgramPath()
+{
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            return {};
+        if (n < buf.size())
+            return win32::Bytes(std::wstring_view(buf.data(), n));
+        buf.resize(buf.size() * 2);
+    }
 }
 
 AtomicSave::AtomicSave(std::string path, SaveOptions options)

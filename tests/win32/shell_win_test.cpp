@@ -155,7 +155,7 @@ TEST(EnvironmentWin, VariablesAreBytesByTheDisplayRule)
     EXPECT_EQ(GetEnv("QM_WIN_TEST"), "Caf\xc3\xa9");
     ASSERT_TRUE(UnsetEnv("QM_WIN_TEST"));
     EXPECT_EQ(GetEnv("QM_WIN_TEST"), std::nullopt);
-    EXPECT_NE(OwnProgramPath().find("test_win32.exe"), std::string::npos) << OwnProgramPath();
+    EXPECT_NE(fs::ProgramPath().find("test_win32.exe"), std::string::npos) << fs::ProgramPath();
 }
 
 } // namespace
