@@ -1,5 +1,7 @@
 #include "setup/file_ops.h"
 
+#include "platform/target_folder.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -149,8 +151,7 @@ bool CopyFileAtomic(const std::string& source, const std::string& destination, s
 
 bool IsValidTargetFolder(const std::string& path)
 {
-    return path.size() > 1 && path[0] == '/' && path[1] != '/' &&
-           path.find_first_not_of('/') != std::string::npos;
+    return qm::IsValidTargetFolder(path);
 }
 
 bool IsContainedRelativePath(const std::string& entry)

@@ -19,8 +19,8 @@ bool SourceFileSize(const std::string& path, int64_t* size);
 bool CopyFileAtomic(const std::string& source, const std::string& destination,
                     std::string* error = nullptr);
 
-// The stand-in for setup's drive-letter check: an absolute path that is not
-// the root itself and not a "//" network path.
+// Setup's drive-letter check, as the system spells folders
+// (qm::IsValidTargetFolder).
 bool IsValidTargetFolder(const std::string& path);
 
 // A description file's relative entry that stays below its folder: not
