@@ -39,4 +39,19 @@ std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view ful
     return std::make_pair(*root, rest);
 }
 
+std::vector<std::string> SplitRegKey(std::string_view key)
+{
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= key.size()) {
+        size_t j = key.find('\\', i);
+        if (j == std::string_view::npos)
+            j = key.size();
+        if (j > i)
+            parts.emplace_back(key.substr(i, j - i));
+        i = j + 1;
+    }
+    return parts;
+}
+
 } // namespace qm

@@ -18,21 +18,6 @@ const char* rootTag(RegRoot root)
     return root == RegRoot::LocalMachine ? "hklm" : "hkcu";
 }
 
-std::vector<std::string> splitKey(std::string_view key)
-{
-    std::vector<std::string> parts;
-    size_t i = 0;
-    while (i <= key.size()) {
-        size_t j = key.find('\\', i);
-        if (j == std::string_view::npos)
-            j = key.size();
-        if (j > i)
-            parts.emplace_back(key.substr(i, j - i));
-        i = j + 1;
-    }
-    return parts;
-}
-
 std::string lowerPath(RegRoot root, const std::vector<std::string>& parts, size_t count)
 {
     std::string p = rootTag(root);
@@ -45,7 +30,7 @@ std::string lowerPath(RegRoot root, const std::vector<std::string>& parts, size_
 
 std::string lowerPath(RegRoot root, std::string_view key)
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     return lowerPath(root, parts, parts.size());
 }
 
@@ -247,7 +232,7 @@ bool RegistryStore::fail(const char* what)
 
 bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     if (parts.empty())
         return ok();
     Stmt s(prepared("SELECT 1 FROM keys WHERE path_l=?"));
@@ -258,7 +243,7 @@ std::optional<std::string> RegistryStore::storedPath(RegRoot root, std::string_v
 {
     if (!m_db)
         return std::nullopt;
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     std::string path;
     Stmt s(prepared("SELECT name FROM keys WHERE path_l=?"));
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -339,7 +324,7 @@ bool RegistryStore::finish(bool commit)
 
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     if (!begin())
         return false;
     std::string full = lowerPath(root, parts, parts.size());
@@ -395,7 +380,7 @@ bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_
 
 bool RegistryStore::deleteKey(RegRoot root, std::string_view key)
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     if (parts.empty()) {
         m_error = "a root cannot be deleted";
         return false;
