@@ -55,10 +55,14 @@ qm_win_library(common_core SOURCES ${_common} LIBS platform_core)
 # display rule.
 qm_win_sources(_vpp DIR ${PROJECT_SOURCE_DIR}/vpp)
 qm_win_library(vpp_core SOURCES ${_vpp} LIBS common_core platform_core)
-qm_win_sources(_tblview DIR ${PROJECT_SOURCE_DIR}/tblview)
+# text_search.cpp (the view's search) uses glibc's memmem.
+qm_win_sources(_tblview DIR ${PROJECT_SOURCE_DIR}/tblview EXCLUDE text_search.cpp)
 qm_win_library(tblview_core SOURCES ${_tblview} LIBS common_core platform_core)
 qm_win_library(qm_demo_game SOURCES ${PROJECT_SOURCE_DIR}/demo/demo_game/packfile_builder.cpp
   ${PROJECT_SOURCE_DIR}/demo/demo_game/demo_game.cpp LIBS platform_core)
+
+add_executable(qm_tbl2html ${PROJECT_SOURCE_DIR}/apps/qm_tbl2html/main.cpp)
+target_link_libraries(qm_tbl2html PRIVATE tblview_core qm_warnings)
 
 add_executable(qmreg ${PROJECT_SOURCE_DIR}/tools/qmreg/main.cpp)
 target_link_libraries(qmreg PRIVATE common_core qm_warnings)

@@ -249,8 +249,11 @@ std::optional<std::string> FindCompatTool(const std::string& name,
             const std::string folder = tools + "/" + entry.name;
             const auto text = qm::ReadFileText(folder + "/compatibilitytool.vdf", kMaxVdfFile);
             const auto vdf = text ? ParseVdf(*text) : std::nullopt;
-            const VdfNode* declared = vdf ? vdf->child("compatibilitytools") : nullptr;
-            declared = declared ? declared->child("compat tools") : nullptr;
+            const VdfNode* all = vdf ? vdf->child("compatibilitytools") : nullptr;
+            // Valve's documentation says "compat tools", GE-Proton ships "compat_tools".
+            const VdfNode* declared = all ? all->child("compat tools") : nullptr;
+            if (!declared && all)
+                declared = all->child("compat_tools");
             const VdfNode* tool = declared ? declared->child(name) : nullptr;
             if (!tool || !tool->isBlock)
                 continue;

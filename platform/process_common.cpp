@@ -51,13 +51,11 @@ std::vector<std::string> SplitWindowsCommandLine(std::string_view line)
     return args;
 }
 
-std::string QuoteWindowsArgument(const std::string& arg)
+std::string QuoteWindowsArgument(std::string_view arg)
 {
-    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos)
-        return arg;
     std::string out = "\"";
     size_t slashes = 0;
-    for (char c : arg) {
+    for (const char c : arg) {
         if (c == '\\') {
             ++slashes;
             continue;

@@ -96,9 +96,11 @@ environmentWith(const std::vector<std::pair<std::string, std::string>>& addition
     std::vector<std::string> env;
     for (char** e = environ; e && *e; ++e)
         env.emplace_back(*e);
-    for (const auto& [name, value] : additions) {
+    for (const auto& addition : additions) {
+        // clang 14 cannot capture a structured binding.
+        const std::string& name = addition.first;
         std::erase_if(env, [&](const std::string& entry) { return nameIs(entry, name); });
-        env.push_back(name + "=" + value);
+        env.push_back(name + "=" + addition.second);
     }
     return env;
 }

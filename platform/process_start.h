@@ -13,8 +13,10 @@ namespace qm {
 // quote give n backslashes and a quoting quote, 2n+1 give n and a literal
 // quote, other backslashes are literal, "" inside quotes is a literal quote.
 std::vector<std::string> SplitWindowsCommandLine(std::string_view commandLine);
-// The inverse: an argument quoted so that the split gives it back unchanged.
-std::string QuoteWindowsArgument(const std::string& arg);
+// The inverse for one argument: always in double quotes, a quote inside as
+// backslash + quote, the backslashes before a quote or the end doubled, so
+// that SplitWindowsCommandLine gives back exactly arg.
+std::string QuoteWindowsArgument(std::string_view arg);
 std::string JoinWindowsCommandLine(const std::vector<std::string>& arguments);
 
 // One detached program start.

@@ -48,6 +48,11 @@ std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view ful
 // names are compared without regard to ASCII case and keep the case they were
 // created with. Keys are '\'-separated paths; empty parts are ignored.
 //
+// Key and value names with a line break are refused on write: a registry
+// script could not carry them, so an export would not import again.
+//
+// Every error message (lastError) names the store file and SQLite's own cause.
+//
 // Every write runs in its own transaction unless it is made inside transact(),
 // which applies a whole batch or nothing. A database that cannot be opened or
 // is not a registry database makes every read report "missing" and every write
@@ -97,6 +102,9 @@ private:
     bool begin();
     bool finish(bool commit);
     bool fail(const char* what);
+    bool failWith(const char* what, const std::string& cause);
+    void writeError(const char* what);
+    bool refuseName(std::string_view name, const char* kind);
     void closeDb();
     // Statements live as long as the connection: preparing them anew for every
     // value would cost more than the writes themselves. Keyed by the SQL literal.

@@ -160,6 +160,11 @@ std::vector<RegValue> readValues(HKEY k)
     return out;
 }
 
+bool hasLineBreak(std::string_view s)
+{
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
 bool foldedLess(const std::string& a, const std::string& b)
 {
     return RegFold(a) < RegFold(b);
@@ -303,6 +308,17 @@ bool RegistryStore::fail(const char* what)
     return false;
 }
 
+// The registry could hold them, but a registry script could not carry them:
+// refused as the SQLite store refuses them.
+bool RegistryStore::refuseName(std::string_view name, const char* kind)
+{
+    m_error = std::string("registry: ") + kind + " \"" + std::string(name) +
+              "\" holds a line break, which a registry script cannot carry";
+    if (m_depth > 0)
+        m_batchFailed = true;
+    return false;
+}
+
 bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
 {
     return static_cast<bool>(openKey(root, key, KEY_QUERY_VALUE));
@@ -434,6 +450,8 @@ bool RegistryStore::finish(bool commit)
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
     const auto parts = SplitRegKey(key);
+    if (hasLineBreak(key))
+        return refuseName(key, "the key name");
     if (!begin())
         return false;
     const std::string path = joinKey(parts, parts.size());
@@ -461,6 +479,8 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
 bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_view name,
                              uint32_t type, std::string_view data)
 {
+    if (hasLineBreak(name))
+        return refuseName(name, "the value name");
     if (!begin())
         return false;
     if (!createKey(root, key))

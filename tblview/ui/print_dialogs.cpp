@@ -4,6 +4,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 #include <deque>
 
 namespace gridlens {
@@ -17,6 +18,11 @@ std::deque<bool>& answers()
 std::function<void(QPrinter&, const QString&)>& override()
 {
     static std::function<void(QPrinter&, const QString&)> f;
+    return f;
+}
+std::function<void(QPrintDialog&)>& dialogHook()
+{
+    static std::function<void(QPrintDialog&)> f;
     return f;
 }
 int& shown()
@@ -43,6 +49,12 @@ bool PrintDialogs::print(QPrinter& printer, QWidget* parent)
     if (takeAnswer(answer))
         return answer;
     QPrintDialog dialog(&printer, parent);
+    // Only what printTo honours is offered: all pages or a range of them.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (dialogHook())
+        dialogHook()(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -64,6 +76,24 @@ void PrintDialogs::preparePrinter(QPrinter& printer, const QString& printerName)
         printer.setPrinterName(QPrinterInfo::defaultPrinterName());
     if (override())
         override()(printer, printerName);
+    ApplyDefaultMargins(printer);
+}
+
+void PrintDialogs::ApplyDefaultMargins(QPrinter& printer)
+{
+    // The printer's unprintable area, but never less than 10 mm: a PDF has
+    // none, and text to the paper's edge is hard to read and to bind.
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF least = layout.minimumMargins();
+    const QMarginsF margins(std::max(least.left(), 10.0), std::max(least.top(), 10.0),
+                            std::max(least.right(), 10.0), std::max(least.bottom(), 10.0));
+    printer.setPageMargins(margins, QPageLayout::Millimeter);
+}
+
+void PrintDialogs::setDialogHook(std::function<void(QPrintDialog&)> hook)
+{
+    dialogHook() = std::move(hook);
 }
 
 void PrintDialogs::setNextAnswer(bool accept)

@@ -2,6 +2,8 @@
 #include "common/settings.h"
 #include "support/temp_world.h"
 
+#include <unistd.h>
+
 #include <sys/stat.h>
 
 namespace qm {
@@ -211,6 +213,30 @@ TEST_F(TempWorldTest, ImportIntoABrokenStoreFailsAndKeepsTheFile)
     r = ImportRegistryScriptFile(world.root() + "/no-such.reg");
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("no-such.reg"), std::string::npos);
+}
+
+// A store that cannot be written is the store's fault, not a line's.
+TEST_F(TempWorldTest, RefusingStoreIsNotBlamedOnAScriptLine)
+{
+    RegistryStore(RegistryStore::Mode::ReadWrite).createKey(HKEY_CURRENT_USER, "A");
+    RegistryStore readOnly(RegistryStore::Mode::ReadOnly);
+    const ScriptResult r = ImportRegistryScript("REGEDIT4\n\n[HKCU\\A]\n\"x\"=\"y\"\n", readOnly);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.line, 0);
+    EXPECT_NE(r.message.find(world.registryPath()), std::string::npos) << r.message;
+}
+
+// The launcher's association script is saved, never written through a link.
+TEST_F(TempWorldTest, RunRegistryScriptReplacesALinkAtTheScriptName)
+{
+    const std::string folder = world.makeDir("prog");
+    const std::string victim = world.writeFile("victim", "precious");
+    ASSERT_EQ(::symlink(victim.c_str(), (folder + "/_setup.reg").c_str()), 0);
+    RegistryScript s;
+    s.key("HKEY_CURRENT_USER\\Software\\X").string("v", "1");
+    ASSERT_TRUE(RunRegistryScript(folder, s.text(), true));
+    EXPECT_EQ(readFileBytes(victim), "precious");
+    EXPECT_EQ(readFileBytes(folder + "/_setup.reg"), s.text());
 }
 
 TEST_F(TempWorldTest, RunRegistryScriptWritesTheFileAndImportsIt)
