@@ -38,17 +38,31 @@ function(qm_win_library name)
   target_link_libraries(${name} PUBLIC ${A_LIBS} PRIVATE qm_warnings)
 endfunction()
 
-# platform: the display rule comes along, since the wide API needs it and
-# platform sits below common.
+# The display rule sits below platform: the wide API needs it.
+qm_win_library(qm_display_text SOURCES ${PROJECT_SOURCE_DIR}/common/display_text.cpp)
 qm_win_sources(_platform DIR ${PROJECT_SOURCE_DIR}/platform
   EXCLUDE http_client.cpp url_opener.cpp desktop_entry.cpp
-  EXTRA ${QM_WIN32_DIR}/wide.cpp ${PROJECT_SOURCE_DIR}/common/display_text.cpp)
-qm_win_library(platform_core SOURCES ${_platform} LIBS advapi32 shell32 ole32 uuid)
+  EXTRA ${QM_WIN32_DIR}/wide.cpp)
+qm_win_library(platform_core SOURCES ${_platform}
+  LIBS qm_display_text advapi32 shell32 ole32 uuid)
 
 qm_win_sources(_common DIR ${PROJECT_SOURCE_DIR}/common
   EXCLUDE qt_text.cpp tools_library.cpp display_text.cpp
   EXTRA ${QM_WIN32_DIR}/shortcut.cpp)
 qm_win_library(common_core SOURCES ${_common} LIBS platform_core)
+
+# Packfiles, tables and the demo game need nothing but the facade and the
+# display rule.
+qm_win_sources(_vpp DIR ${PROJECT_SOURCE_DIR}/vpp)
+qm_win_library(vpp_core SOURCES ${_vpp} LIBS common_core platform_core)
+# text_search.cpp (the view's search) uses glibc's memmem.
+qm_win_sources(_tblview DIR ${PROJECT_SOURCE_DIR}/tblview EXCLUDE text_search.cpp)
+qm_win_library(tblview_core SOURCES ${_tblview} LIBS common_core platform_core)
+qm_win_library(qm_demo_game SOURCES ${PROJECT_SOURCE_DIR}/demo/demo_game/packfile_builder.cpp
+  ${PROJECT_SOURCE_DIR}/demo/demo_game/demo_game.cpp LIBS platform_core)
+
+add_executable(qm_tbl2html ${PROJECT_SOURCE_DIR}/apps/qm_tbl2html/main.cpp)
+target_link_libraries(qm_tbl2html PRIVATE tblview_core qm_warnings)
 
 add_executable(qmreg ${PROJECT_SOURCE_DIR}/tools/qmreg/main.cpp)
 target_link_libraries(qmreg PRIVATE common_core qm_warnings)

@@ -62,6 +62,13 @@ bool WriteRegDword(RegRoot root, const std::string& subKey, const std::string& v
 std::string GetTempFolder()
 {
     std::string t;
+#ifdef _WIN32
+    // Windows always sets TEMP; without it there is no temporary folder.
+    if (const char* v = std::getenv("TEMP"); v && *v)
+        t = v;
+    else
+        return t;
+#else
     for (const char* name : {"TEMP", "TMPDIR"}) {
         if (const char* v = std::getenv(name); v && *v) {
             t = v;
@@ -70,6 +77,7 @@ std::string GetTempFolder()
     }
     if (t.empty())
         t = "/tmp";
+#endif
     if (t.back() != kPathSep)
         t += kPathSep;
     return t;

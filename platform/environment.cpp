@@ -1,7 +1,6 @@
 #include "platform/environment.h"
 
 #include <cstdlib>
-#include <unistd.h>
 
 namespace qm {
 
@@ -24,16 +23,6 @@ bool UnsetEnv(const std::string& name)
 std::vector<std::string> ProgramArguments(int argc, char** argv)
 {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
-}
-
-std::string OwnProgramPath()
-{
-    std::string buf(4096, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n <= 0 || static_cast<size_t>(n) >= buf.size())
-        return {};
-    buf.resize(static_cast<size_t>(n));
-    return buf;
 }
 
 } // namespace qm

@@ -18,7 +18,4 @@ bool UnsetEnv(const std::string& name);
 // UTF-8 on Windows (argv there is already squeezed into the ANSI code page).
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
-// The full path of the running program's file; "" when it cannot be told.
-std::string OwnProgramPath();
-
 } // namespace qm

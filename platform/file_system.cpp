@@ -101,29 +101,6 @@ std::string RealPath(const std::string& path)
     return out;
 }
 
-ReadFile::~ReadFile()
-{
-    close();
-}
-
-ReadFile::ReadFile(ReadFile&& other) noexcept
-    : m_fd(other.m_fd), m_info(other.m_info), m_error(std::move(other.m_error))
-{
-    other.m_fd = -1;
-}
-
-ReadFile& ReadFile::operator=(ReadFile&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_fd = other.m_fd;
-        m_info = other.m_info;
-        m_error = std::move(other.m_error);
-        other.m_fd = -1;
-    }
-    return *this;
-}
-
 bool ReadFile::open(const std::string& path)
 {
     close();
@@ -191,41 +168,6 @@ size_t ReadFile::read(void* buffer, size_t size)
             continue;
         return n < 0 ? 0 : static_cast<size_t>(n);
     }
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t maxBytes,
-                                         std::string* error)
-{
-    ReadFile file(path);
-    if (!file.isOpen()) {
-        if (error)
-            *error = file.error();
-        return std::nullopt;
-    }
-    if (file.size() > maxBytes) {
-        if (error)
-            *error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
-        return std::nullopt;
-    }
-    std::string text;
-    text.resize(static_cast<size_t>(file.size()));
-    size_t got = file.readAt(text.data(), text.size(), 0);
-    text.resize(got);
-    // The file may have grown since it was looked at; take what is there, up
-    // to the cap.
-    char more[4096];
-    for (;;) {
-        const size_t n = file.readAt(more, sizeof more, static_cast<int64_t>(text.size()));
-        if (n == 0)
-            break;
-        if (text.size() + n > maxBytes) {
-            if (error)
-                *error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
-            return std::nullopt;
-        }
-        text.append(more, n);
-    }
-    return text;
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries, std::string* error)
@@ -466,18 +408,6 @@ void AtomicSave::cancel()
     if (!m_tmp.empty())
         ::unlink(m_tmp.c_str());
     m_tmp.clear();
-}
-
-bool SaveFileAtomic(const std::string& path, std::string_view data, const SaveOptions& options,
-                    std::string* error)
-{
-    AtomicSave save(path, options);
-    save.write(data);
-    if (save.commit())
-        return true;
-    if (error)
-        *error = save.error();
-    return false;
 }
 
 bool CopyFileAtomic(const std::string& source, const std::string& destination,

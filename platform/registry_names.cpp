@@ -44,13 +44,19 @@ bool RegNameHasLineBreak(std::string_view name)
     return name.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool RegistryStore::refuseName(std::string_view name, const char* kind)
+std::vector<std::string> SplitRegKey(std::string_view key)
 {
-    m_error = "registry store " + m_path + ": " + kind + " \"" + std::string(name) +
-              "\" holds a line break, which a registry script cannot carry";
-    if (m_depth > 0)
-        m_batchFailed = true;
-    return false;
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= key.size()) {
+        size_t j = key.find('\\', i);
+        if (j == std::string_view::npos)
+            j = key.size();
+        if (j > i)
+            parts.emplace_back(key.substr(i, j - i));
+        i = j + 1;
+    }
+    return parts;
 }
 
 } // namespace qm

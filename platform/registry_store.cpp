@@ -18,21 +18,6 @@ const char* rootTag(RegRoot root)
     return root == RegRoot::LocalMachine ? "hklm" : "hkcu";
 }
 
-std::vector<std::string> splitKey(std::string_view key)
-{
-    std::vector<std::string> parts;
-    size_t i = 0;
-    while (i <= key.size()) {
-        size_t j = key.find('\\', i);
-        if (j == std::string_view::npos)
-            j = key.size();
-        if (j > i)
-            parts.emplace_back(key.substr(i, j - i));
-        i = j + 1;
-    }
-    return parts;
-}
-
 std::string lowerPath(RegRoot root, const std::vector<std::string>& parts, size_t count)
 {
     std::string p = rootTag(root);
@@ -45,7 +30,7 @@ std::string lowerPath(RegRoot root, const std::vector<std::string>& parts, size_
 
 std::string lowerPath(RegRoot root, std::string_view key)
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     return lowerPath(root, parts, parts.size());
 }
 
@@ -275,9 +260,18 @@ void RegistryStore::writeError(const char* what)
     m_error = "registry store " + m_path + ": cannot " + what + ": " + sqlite3_errmsg(m_db);
 }
 
+bool RegistryStore::refuseName(std::string_view name, const char* kind)
+{
+    m_error = "registry store " + m_path + ": " + kind + " \"" + std::string(name) +
+              "\" holds a line break, which a registry script cannot carry";
+    if (m_depth > 0)
+        m_batchFailed = true;
+    return false;
+}
+
 bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     if (parts.empty())
         return ok();
     Stmt s(prepared("SELECT 1 FROM keys WHERE path_l=?"));
@@ -288,7 +282,7 @@ std::optional<std::string> RegistryStore::storedPath(RegRoot root, std::string_v
 {
     if (!m_db)
         return std::nullopt;
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     std::string path;
     Stmt s(prepared("SELECT name FROM keys WHERE path_l=?"));
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -377,7 +371,7 @@ bool RegistryStore::finish(bool commit)
 
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     if (RegNameHasLineBreak(key))
         return refuseName(key, "the key name");
     if (!begin())
@@ -439,7 +433,7 @@ bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_
 
 bool RegistryStore::deleteKey(RegRoot root, std::string_view key)
 {
-    auto parts = splitKey(key);
+    auto parts = SplitRegKey(key);
     if (parts.empty()) {
         m_error = "a root cannot be deleted";
         return false;

@@ -134,5 +134,7 @@ bool RegNameHasLineBreak(std::string_view name);
 
 // Lower-cases ASCII letters only: registry names are compared byte-wise otherwise.
 std::string RegFold(std::string_view s);
+// The parts of a '\\'-separated key path; empty parts are ignored.
+std::vector<std::string> SplitRegKey(std::string_view key);
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "setup/file_ops.h"
 
 #include "platform/file_system.h"
+#include "platform/target_folder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,8 +28,7 @@ bool SourceFileSize(const std::string& path, int64_t* size)
 
 bool IsValidTargetFolder(const std::string& path)
 {
-    return path.size() > 1 && path[0] == '/' && path[1] != '/' &&
-           path.find_first_not_of('/') != std::string::npos;
+    return qm::IsValidTargetFolder(path);
 }
 
 bool IsContainedRelativePath(const std::string& entry)

@@ -13,8 +13,8 @@ bool MakeDirectoryPath(const std::string& path);
 // file that can be read (a folder counts as missing).
 bool SourceFileSize(const std::string& path, int64_t* size);
 
-// The stand-in for setup's drive-letter check: an absolute path that is not
-// the root itself and not a "//" network path.
+// Setup's drive-letter check, as the system spells folders
+// (qm::IsValidTargetFolder).
 bool IsValidTargetFolder(const std::string& path);
 
 // A description file's relative entry that stays below its folder: not

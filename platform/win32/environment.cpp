@@ -45,17 +45,4 @@ std::vector<std::string> ProgramArguments(int, char**)
     return out;
 }
 
-std::string OwnProgramPath()
-{
-    std::wstring buf(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0)
-            return {};
-        if (n < buf.size())
-            return win32::Bytes(std::wstring_view(buf.data(), n));
-        buf.resize(buf.size() * 2);
-    }
-}
-
 } // namespace qm

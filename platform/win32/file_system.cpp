@@ -183,27 +183,30 @@ bool Exists(const std::string& path)
     return !path.empty() && GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-ReadFile::~ReadFile()
+std::string RealPath(const std::string& path)
 {
-    close();
-}
-
-ReadFile::ReadFile(ReadFile&& other) noexcept
-    : m_fd(other.m_fd), m_info(other.m_info), m_error(std::move(other.m_error))
-{
-    other.m_fd = -1;
-}
-
-ReadFile& ReadFile::operator=(ReadFile&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_fd = other.m_fd;
-        m_info = other.m_info;
-        m_error = std::move(other.m_error);
-        other.m_fd = -1;
+    if (path.empty())
+        return {};
+    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::wstring buf(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), 0);
+    if (n >= buf.size()) {
+        buf.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), 0);
     }
-    return *this;
+    CloseHandle(h);
+    if (n == 0 || n >= buf.size())
+        return {};
+    std::wstring_view p(buf.data(), n);
+    // "\\?\C:\x" -> "C:\x"; "\\?\UNC\server\share" -> "\\server\share"
+    if (p.substr(0, 8) == L"\\\\?\\UNC\\")
+        return "\\\\" + win32::Bytes(p.substr(8));
+    if (p.substr(0, 4) == L"\\\\?\\")
+        p.remove_prefix(4);
+    return win32::Bytes(p);
 }
 
 bool ReadFile::open(const std::string& path)
@@ -289,40 +292,6 @@ size_t ReadFile::read(void* buffer, size_t size)
     if (!::ReadFile(h, buffer, chunk, &got, nullptr))
         return 0;
     return got;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t maxBytes,
-                                         std::string* error)
-{
-    ReadFile file(path);
-    if (!file.isOpen()) {
-        if (error)
-            *error = file.error();
-        return std::nullopt;
-    }
-    if (file.size() > maxBytes) {
-        if (error)
-            *error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
-        return std::nullopt;
-    }
-    std::string text;
-    text.resize(static_cast<size_t>(file.size()));
-    text.resize(file.readAt(text.data(), text.size(), 0));
-    // The file may have grown since it was looked at; take what is there, up
-    // to the cap.
-    char more[4096];
-    for (;;) {
-        const size_t n = file.readAt(more, sizeof more, static_cast<int64_t>(text.size()));
-        if (n == 0)
-            break;
-        if (text.size() + n > maxBytes) {
-            if (error)
-                *error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
-            return std::nullopt;
-        }
-        text.append(more, n);
-    }
-    return text;
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries, std::string* error)
@@ -490,6 +459,19 @@ std::string FileNameOf(const std::string& path)
     return sep == std::string::npos ? path : path.substr(sep + 1);
 }
 
+std::string ProgramPath()
+{
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            return {};
+        if (n < buf.size())
+            return win32::Bytes(std::wstring_view(buf.data(), n));
+        buf.resize(buf.size() * 2);
+    }
+}
+
 AtomicSave::AtomicSave(std::string path, SaveOptions options)
     : m_path(std::move(path)), m_options(options)
 {
@@ -584,18 +566,6 @@ void AtomicSave::cancel()
     if (!m_tmp.empty())
         DeleteFileW(Wide(m_tmp).c_str());
     m_tmp.clear();
-}
-
-bool SaveFileAtomic(const std::string& path, std::string_view data, const SaveOptions& options,
-                    std::string* error)
-{
-    AtomicSave save(path, options);
-    save.write(data);
-    if (save.commit())
-        return true;
-    if (error)
-        *error = save.error();
-    return false;
 }
 
 bool CopyFileAtomic(const std::string& source, const std::string& destination,

@@ -91,10 +91,23 @@ std::optional<ProcessStartRequest> ResolveProgramRunner(ProcessStartRequest requ
     return request;
 }
 
-bool DetachedProcessStarter::start(const ProcessStartRequest& request)
+std::vector<std::string> ArgumentsForWindowsProgram(std::vector<std::string> arguments)
 {
-    if (request.program.empty())
+    // Windows itself turns the wide command line into the program's code page.
+    return arguments;
+}
+
+bool SpawnDetached(const ProcessStartRequest& request, std::string* error)
+{
+    const auto fail = [error](const std::string& what) {
+        if (error)
+            *error = win32::LastErrorText(what);
         return false;
+    };
+    if (request.program.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return fail("no program");
+    }
     const std::string parameters = !request.parameters.empty()
                                        ? request.parameters
                                        : JoinWindowsCommandLine(request.arguments);
@@ -128,7 +141,7 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& request)
         nullptr, commandLine.data(), nullptr, nullptr, si.dwFlags ? TRUE : FALSE,
         CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE | CREATE_UNICODE_ENVIRONMENT,
         env.empty() ? nullptr : env.data(), folder.empty() ? nullptr : folder.c_str(), &si, &pi);
-    const DWORD error = started ? 0 : GetLastError();
+    const DWORD startError = started ? 0 : GetLastError();
     if (out != INVALID_HANDLE_VALUE)
         CloseHandle(out);
     if (in != INVALID_HANDLE_VALUE)
@@ -138,8 +151,10 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& request)
         CloseHandle(pi.hProcess);
         return true;
     }
-    if (error != ERROR_BAD_EXE_FORMAT && error != ERROR_FILE_NOT_FOUND)
-        return false;
+    if (startError != ERROR_BAD_EXE_FORMAT && startError != ERROR_FILE_NOT_FOUND) {
+        SetLastError(startError);
+        return fail(request.program);
+    }
     // Not a program CreateProcess knows (a document, a registered name):
     // the shell's "open" decides.
     const std::wstring file = Wide(request.program);
@@ -152,7 +167,14 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& request)
     sei.lpParameters = params.empty() ? nullptr : params.c_str();
     sei.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     sei.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExW(&sei) != FALSE;
+    if (ShellExecuteExW(&sei))
+        return true;
+    return fail(request.program);
+}
+
+bool DetachedProcessStarter::start(const ProcessStartRequest& request)
+{
+    return SpawnDetached(request, nullptr);
 }
 
 bool StartProgram(const std::string& program, const std::string& parameters,

@@ -23,22 +23,6 @@ HKEY rootKey(RegRoot root)
     return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-// "\\A\\\\B\\" -> "A\\B": empty parts are ignored, as the SQLite store does.
-std::vector<std::string> splitKey(std::string_view key)
-{
-    std::vector<std::string> parts;
-    size_t i = 0;
-    while (i <= key.size()) {
-        size_t j = key.find('\\', i);
-        if (j == std::string_view::npos)
-            j = key.size();
-        if (j > i)
-            parts.emplace_back(key.substr(i, j - i));
-        i = j + 1;
-    }
-    return parts;
-}
-
 std::string joinKey(const std::vector<std::string>& parts, size_t count)
 {
     std::string p;
@@ -50,9 +34,10 @@ std::string joinKey(const std::vector<std::string>& parts, size_t count)
     return p;
 }
 
+// "\\A\\\\B\\" -> "A\\B": empty parts are ignored, as the SQLite store does.
 std::string normalKey(std::string_view key)
 {
-    const auto parts = splitKey(key);
+    const auto parts = SplitRegKey(key);
     return joinKey(parts, parts.size());
 }
 
@@ -318,6 +303,17 @@ bool RegistryStore::fail(const char* what)
     return false;
 }
 
+// The registry could hold them, but a registry script could not carry them:
+// refused as the SQLite store refuses them.
+bool RegistryStore::refuseName(std::string_view name, const char* kind)
+{
+    m_error = std::string("registry: ") + kind + " \"" + std::string(name) +
+              "\" holds a line break, which a registry script cannot carry";
+    if (m_depth > 0)
+        m_batchFailed = true;
+    return false;
+}
+
 bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
 {
     return static_cast<bool>(openKey(root, key, KEY_QUERY_VALUE));
@@ -327,7 +323,7 @@ std::optional<std::string> RegistryStore::storedPath(RegRoot root, std::string_v
 {
     // The registry opens keys without regard to case but does not say how a
     // key is spelt; each level's spelling comes from its parent's list.
-    const auto parts = splitKey(key);
+    const auto parts = SplitRegKey(key);
     std::string path;
     Key here = openKey(root, "", KEY_READ);
     for (const std::string& part : parts) {
@@ -448,7 +444,7 @@ bool RegistryStore::finish(bool commit)
 
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
-    const auto parts = splitKey(key);
+    const auto parts = SplitRegKey(key);
     if (RegNameHasLineBreak(key))
         return refuseName(key, "the key name");
     if (!begin())

@@ -1,5 +1,6 @@
 // The file-system facade on Win32.
 #include "platform/file_system.h"
+#include "platform/target_folder.h"
 #include "win_support.h"
 
 #include <algorithm>
@@ -145,6 +146,15 @@ TEST_F(WinTest, FoldersCopiesRenamesAndRemovals)
     EXPECT_TRUE(RemoveTree(root() + "\\a"));
     EXPECT_FALSE(Exists(root() + "\\a"));
     EXPECT_TRUE(RemoveTree(root() + "\\a")); // nothing left is no failure
+}
+
+TEST(TargetFolderWin, SetupInstallsOnlyIntoAFolderOfADrive)
+{
+    for (const char* good : {"C:\\Games\\Tools", "D:\\a", "c:\\Program Files\\QM"})
+        EXPECT_TRUE(IsValidTargetFolder(good)) << good;
+    for (const char* bad :
+         {"", "C:\\", "C:", "C:Games", "C:/Games", "\\\\server\\share", "Games\\Tools", "\\Games"})
+        EXPECT_FALSE(IsValidTargetFolder(bad)) << bad;
 }
 
 } // namespace

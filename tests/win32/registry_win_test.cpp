@@ -86,6 +86,12 @@ TEST_F(WinTest, StoreKeepsNamesCaseAndBytesOnTheRealRegistry)
     EXPECT_TRUE(store.deleteKey(CU, k + "\\Never\\There"));
     EXPECT_FALSE(store.deleteKey(CU, "\\"));
 
+    // A line break in a name could not travel in a registry script.
+    EXPECT_FALSE(store.setValue(CU, k, "two\nlines", regtype::REG_SZ, "x"));
+    EXPECT_FALSE(store.createKey(CU, k + "\\two\rlines"));
+    EXPECT_NE(store.lastError().find("line break"), std::string::npos) << store.lastError();
+    EXPECT_EQ(store.subKeys(CU, k), std::vector<std::string>{});
+
     RegistryStore reader(RegistryStore::Mode::ReadOnly);
     EXPECT_FALSE(reader.setValue(CU, k, "v", regtype::REG_SZ, "x"));
     EXPECT_FALSE(reader.value(CU, k, "v"));

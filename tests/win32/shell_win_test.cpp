@@ -1,4 +1,5 @@
 // Shell links, special folders, the environment and program starts on Windows.
+#include "common/settings.h"
 #include "common/shortcut.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
@@ -155,7 +156,17 @@ TEST(EnvironmentWin, VariablesAreBytesByTheDisplayRule)
     EXPECT_EQ(GetEnv("QM_WIN_TEST"), "Caf\xc3\xa9");
     ASSERT_TRUE(UnsetEnv("QM_WIN_TEST"));
     EXPECT_EQ(GetEnv("QM_WIN_TEST"), std::nullopt);
-    EXPECT_NE(OwnProgramPath().find("test_win32.exe"), std::string::npos) << OwnProgramPath();
+    EXPECT_NE(fs::ProgramPath().find("test_win32.exe"), std::string::npos) << fs::ProgramPath();
+
+    // TEMP with one trailing backslash; without TEMP no folder at all.
+    const std::optional<std::string> temp = GetEnv("TEMP");
+    ASSERT_TRUE(SetEnv("TEMP", "C:\\Temp"));
+    EXPECT_EQ(GetTempFolder(), "C:\\Temp\\");
+    ASSERT_TRUE(SetEnv("TEMP", "C:\\Temp\\"));
+    EXPECT_EQ(GetTempFolder(), "C:\\Temp\\");
+    ASSERT_TRUE(UnsetEnv("TEMP"));
+    EXPECT_EQ(GetTempFolder(), "");
+    ASSERT_TRUE(SetEnv("TEMP", temp.value_or("")));
 }
 
 } // namespace

@@ -71,7 +71,7 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 std::string BinFile(const std::string& name)
 {
     // Everything is built into one folder.
-    return fs::FolderOf(OwnProgramPath()) + name;
+    return fs::FolderOf(fs::ProgramPath()) + name;
 }
 
 } // namespace qm::wintest

@@ -1,0 +1,11 @@
+#include "platform/target_folder.h"
+
+namespace qm {
+
+bool IsValidTargetFolder(const std::string& path)
+{
+    return path.size() > 1 && path[0] == '/' && path[1] != '/' &&
+           path.find_first_not_of('/') != std::string::npos;
+}
+
+} // namespace qm
