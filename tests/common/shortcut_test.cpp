@@ -108,8 +108,9 @@ TEST_F(ShortcutTest, PathLineIsTheTargetsFolder)
     // A bare name has no folder to start in: no Path line, never "Path=" empty.
     ASSERT_EQ(qm::CreateShortcutSetup(dir, "rf", "", "Bare"), qm::kShortcutOk);
     EXPECT_EQ(qm::test::readFileBytes(dir + "/Bare.desktop").find("Path="), std::string::npos);
-    const std::string text = qm::DesktopEntryText("N", "/g/sub/rf.exe", "", nullptr);
-    EXPECT_NE(text.find("\nPath=/g/sub\n"), std::string::npos) << text;
+    const auto text = qm::DesktopEntryText("N", "/g/sub/rf.exe", "", nullptr);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("\nPath=/g/sub\n"), std::string::npos) << *text;
 }
 
 TEST_F(ShortcutTest, OnlyDesktopShortcutsAreMarkedTrusted)
