@@ -3,13 +3,12 @@
 #include "common/settings.h"
 #include "launcher/steam_library.h"
 #include "launcher/wine_registry.h"
+#include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "platform/special_folders.h"
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 namespace playdeck {
 
@@ -42,14 +41,10 @@ std::string WithSeparator(std::string folder)
     return folder;
 }
 
+// Only a regular file counts: opening a FIFO named rf.exe would wait forever.
 bool Readable(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
+    return qm::fs::ReadFile(path).isOpen();
 }
 
 // The game's executable in folder, any case; nothing when absent or unreadable.

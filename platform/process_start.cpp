@@ -1,5 +1,7 @@
 #include "platform/process_start.h"
 
+#include "platform/file_system.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -59,12 +61,10 @@ std::vector<std::string> SplitWindowsCommandLine(std::string_view line)
 
 bool IsNativeExecutable(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    // Regular files only: a FIFO would hold the open forever.
+    const fs::ReadFile file(path);
     char magic[4] = {};
-    const ssize_t got = ::read(fd, magic, sizeof magic);
-    ::close(fd);
+    const size_t got = file.readAt(magic, sizeof magic, 0);
     if (got >= 2 && magic[0] == '#' && magic[1] == '!')
         return true;
     return got == 4 && magic[0] == '\x7f' && magic[1] == 'E' && magic[2] == 'L' && magic[3] == 'F';
@@ -131,8 +131,10 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& original)
     }
     process.setStandardInputFile(QProcess::nullDevice());
     if (!request->outputPath.empty()) {
-        process.setStandardOutputFile(QString::fromLocal8Bit(request->outputPath), QIODevice::Append);
-        process.setStandardErrorFile(QString::fromLocal8Bit(request->outputPath), QIODevice::Append);
+        process.setStandardOutputFile(QString::fromLocal8Bit(request->outputPath),
+                                      QIODevice::Append);
+        process.setStandardErrorFile(QString::fromLocal8Bit(request->outputPath),
+                                     QIODevice::Append);
     }
     return process.startDetached();
 }
