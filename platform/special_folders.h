@@ -24,6 +24,8 @@ std::string GetSpecialFolder(SpecialFolder folder);
 
 // $XDG_DATA_HOME when set and absolute, else ~/.local/share.
 std::string XdgDataHome();
+// $XDG_CACHE_HOME when set and absolute, else ~/.cache.
+std::string XdgCacheHome();
 // $HOME, else the password database's home folder.
 std::string HomeFolder();
 
