@@ -24,7 +24,9 @@ function(qm_install_desktop)
     set(QM_DATADIR \"${CMAKE_INSTALL_DATADIR}\")
     include(\"${QM_DESKTOP_SCRIPT}\")")
   install(FILES ${A_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-  install(FILES ${A_MIME} DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  if(A_MIME) # a program that only offers itself for a type another one owns has none
+    install(FILES ${A_MIME} DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  endif()
 endfunction()
 
 # Once everything is in place: refresh the desktop's caches of the prefix. Left

@@ -76,7 +76,10 @@ std::string DesktopEntryText(const std::string& displayName, const std::string& 
     } else if (isWindowsProgram(target)) {
         exec = "wine ";
     }
-    exec += QuoteExecArgument(target);
+    if (!runner || runner->namesTarget)
+        exec += QuoteExecArgument(target);
+    else if (!exec.empty())
+        exec.pop_back();
     for (const std::string& a : SplitWindowsCommandLine(arguments))
         exec += " " + QuoteExecArgument(a);
 

@@ -24,6 +24,7 @@ inline constexpr int32_t kShortcutPathTooLong = -3;
 struct ShortcutRunner {
     std::vector<std::string> command;
     std::vector<std::pair<std::string, std::string>> environment;
+    bool namesTarget = true; // false: the runner starts the target itself (Steam's client)
 };
 
 // Writes a freedesktop .desktop file (the stand-in for a .lnk): Type=Application,

@@ -1,6 +1,7 @@
 #include "launcher/game_locator.h"
 
 #include "common/settings.h"
+#include "launcher/game_stores.h"
 #include "launcher/steam_library.h"
 #include "launcher/wine_registry.h"
 #include "platform/file_system.h"
@@ -8,11 +9,9 @@
 #include "platform/special_folders.h"
 
 #include <cstdlib>
-#include <filesystem>
+#include <functional>
 
 namespace playdeck {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -72,6 +71,7 @@ std::optional<GameInstall> FromStore()
     found.folder = WithSeparator(path);
     found.executable = std::move(*exe);
     found.source = GameSource::Store;
+    found.winePrefix = WinePrefixOfPath(path);
     return found;
 }
 
@@ -118,19 +118,20 @@ std::optional<GameInstall> FromPrefix(const std::string& prefix)
     return std::nullopt;
 }
 
-std::optional<GameInstall> FromSteam()
+using Visitor = std::function<bool(GameInstall)>; // false: stop looking
+
+bool FromSteam(const Visitor& visit)
 {
     const std::string home = qm::HomeFolder();
     if (home.empty())
-        return std::nullopt;
+        return true;
     for (const std::string& root : SteamRoots(home)) {
         for (const std::string& library : SteamLibraries(root)) {
             const auto steamapps = FindEntryNoCase(library, "steamapps");
             if (!steamapps)
                 continue;
             const std::string apps = library + "/" + *steamapps;
-            std::error_code ec;
-            if (!fs::is_regular_file(apps + "/appmanifest_" + kSteamAppId + ".acf", ec))
+            if (!qm::fs::IsRegularFile(apps + "/appmanifest_" + kSteamAppId + ".acf"))
                 continue;
             const auto common = FindEntryNoCase(apps, "common");
             if (!common)
@@ -148,10 +149,66 @@ std::optional<GameInstall> FromSteam()
             found.source = GameSource::Steam;
             found.steamRoot = root;
             found.steamLibrary = library;
-            return found;
+            if (!visit(std::move(found)))
+                return false;
         }
     }
-    return std::nullopt;
+    return true;
+}
+
+bool IsGameProgramName(const std::string& name)
+{
+    const std::string game = kGameExecutable;
+    if (name.size() != game.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (char(name[i] | 0x20) != game[i] && name[i] != game[i])
+            return false;
+    return true;
+}
+
+// A Lutris or Heroic game is ours when its program, or its folder, is rf.exe.
+bool FromStoreGames(GameSource source, const std::vector<StoreGame>& games, const Visitor& visit)
+{
+    for (const StoreGame& game : games) {
+        std::optional<std::string> exe;
+        if (IsGameProgramName(qm::fs::FileNameOf(game.executable)))
+            exe = GameExecutable(qm::fs::FolderOf(game.executable));
+        if (!exe && !game.directory.empty())
+            exe = GameExecutable(game.directory);
+        if (!exe)
+            continue;
+        GameInstall found;
+        found.folder = qm::fs::FolderOf(*exe);
+        found.executable = std::move(*exe);
+        found.source = source;
+        found.winePrefix = game.winePrefix;
+        while (found.winePrefix.size() > 1 && found.winePrefix.back() == '/')
+            found.winePrefix.pop_back();
+        if (found.winePrefix.empty())
+            found.winePrefix = WinePrefixOfPath(found.folder);
+        found.wineProgram = game.wineProgram;
+        found.wineIsProton = game.wineIsProton;
+        found.label = game.label;
+        if (!visit(std::move(found)))
+            return false;
+    }
+    return true;
+}
+
+// Hands every find to visit in the order of the places, until it says stop.
+void VisitFinds(const Visitor& visit)
+{
+    if (auto found = FromStore(); found && !visit(std::move(*found)))
+        return;
+    for (const std::string& prefix : WinePrefixes())
+        if (auto found = FromPrefix(prefix); found && !visit(std::move(*found)))
+            return;
+    if (!FromSteam(visit))
+        return;
+    if (!FromStoreGames(GameSource::Lutris, LutrisGames(), visit))
+        return;
+    FromStoreGames(GameSource::Heroic, HeroicGames(), visit);
 }
 
 std::string StoreString(const qm::RegValue& value)
@@ -164,14 +221,55 @@ std::string StoreString(const qm::RegValue& value)
 
 } // namespace
 
+const char* GameSourceName(GameSource source)
+{
+    switch (source) {
+    case GameSource::Store:
+        return "store";
+    case GameSource::WinePrefix:
+        return "wine prefix";
+    case GameSource::Steam:
+        return "steam";
+    case GameSource::Lutris:
+        return "lutris";
+    case GameSource::Heroic:
+        return "heroic";
+    }
+    return "";
+}
+
+std::string WinePrefixOfPath(const std::string& path)
+{
+    for (size_t at = path.rfind("/drive_c"); at != std::string::npos && at > 0;
+         at = path.rfind("/drive_c", at - 1)) {
+        const size_t end = at + 8;
+        if (end < path.size() && path[end] != '/')
+            continue;
+        const std::string prefix = path.substr(0, at);
+        if (qm::fs::IsRegularFile(prefix + "/system.reg"))
+            return prefix;
+    }
+    return {};
+}
+
 std::optional<GameInstall> LocateGame()
 {
-    if (auto found = FromStore())
-        return found;
-    for (const std::string& prefix : WinePrefixes())
-        if (auto found = FromPrefix(prefix))
-            return found;
-    return FromSteam();
+    std::optional<GameInstall> first;
+    VisitFinds([&first](GameInstall found) {
+        first = std::move(found);
+        return false;
+    });
+    return first;
+}
+
+std::vector<GameInstall> LocateAllGames()
+{
+    std::vector<GameInstall> all;
+    VisitFinds([&all](GameInstall found) {
+        all.push_back(std::move(found));
+        return true;
+    });
+    return all;
 }
 
 std::optional<std::string> ReadGameUserValue(const std::string& valueName)
@@ -186,7 +284,7 @@ std::optional<std::string> ReadGameUserValue(const std::string& valueName)
         }
     }
     const auto found = LocateGame();
-    if (!found || found->source != GameSource::WinePrefix)
+    if (!found || found->winePrefix.empty())
         return std::nullopt;
     const auto reg = WineRegistryFile::load(found->winePrefix + "/user.reg");
     if (!reg)

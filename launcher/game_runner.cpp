@@ -1,16 +1,19 @@
 #include "launcher/game_runner.h"
 
 #include "common/settings.h"
+#include "launcher/steam_library.h"
+#include "launcher/wine_check.h"
+#include "platform/file_system.h"
 #include "platform/process_start.h"
+#include "platform/special_folders.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace playdeck {
 
 namespace {
-
-constexpr const char* kSteamAppId = "20530";
 
 // The dotted numbers of a folder name ("Proton 9.0" -> {9, 0}); empty when none.
 std::vector<int> VersionOf(const std::string& name)
@@ -42,17 +45,57 @@ std::string WithoutSlash(std::string path)
     return path;
 }
 
+std::string FirstSteamRoot()
+{
+    const auto roots = SteamRoots(qm::HomeFolder());
+    return roots.empty() ? qm::HomeFolder() + "/.steam/steam" : roots.front();
+}
+
 // What the place the game was found in tells any runner: the prefix, or
-// Proton's compat folders.
+// Proton's compat folders and the app id Steam would set.
 std::vector<std::pair<std::string, std::string>> LocationEnvironment(const GameInstall& install)
 {
-    if (install.source == GameSource::WinePrefix && !install.winePrefix.empty())
-        return {{"WINEPREFIX", install.winePrefix}};
     if (install.source == GameSource::Steam && !install.steamLibrary.empty())
         return {{"STEAM_COMPAT_DATA_PATH",
                  WithoutSlash(install.steamLibrary) + "/steamapps/compatdata/" + kSteamAppId},
-                {"STEAM_COMPAT_CLIENT_INSTALL_PATH", WithoutSlash(install.steamRoot)}};
+                {"STEAM_COMPAT_CLIENT_INSTALL_PATH", WithoutSlash(install.steamRoot)},
+                {"SteamAppId", kSteamAppId},
+                {"SteamGameId", kSteamAppId}};
+    if (install.wineIsProton && !install.winePrefix.empty())
+        return {{"STEAM_COMPAT_DATA_PATH", install.winePrefix},
+                {"STEAM_COMPAT_CLIENT_INSTALL_PATH", FirstSteamRoot()}};
+    if (!install.winePrefix.empty())
+        return {{"WINEPREFIX", install.winePrefix}};
     return {};
+}
+
+bool IsDirectProton(const std::string& userCommand)
+{
+    const auto words = SplitShellWords(userCommand);
+    if (!words || words->size() != 1)
+        return false;
+    std::string word = words->front();
+    for (char& c : word)
+        c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return word == kDirectProtonRunner;
+}
+
+// The Proton Steam itself would run the game with, searched in every library.
+std::optional<std::string> SteamProton(const GameInstall& install)
+{
+    std::vector<std::string> roots = SteamRoots(qm::HomeFolder());
+    if (!install.steamRoot.empty() &&
+        std::find(roots.begin(), roots.end(), install.steamRoot) == roots.end())
+        roots.insert(roots.begin(), install.steamRoot);
+    std::vector<std::string> libraries{install.steamLibrary};
+    for (const std::string& root : roots)
+        for (const std::string& library : SteamLibraries(root))
+            if (std::find(libraries.begin(), libraries.end(), library) == libraries.end())
+                libraries.push_back(library);
+    const std::string tool = SteamCompatToolName(install.steamRoot, kSteamAppId);
+    if (auto mapped = FindCompatTool(tool, roots, libraries))
+        return mapped;
+    return FindNewestProton(libraries);
 }
 
 } // namespace
@@ -126,13 +169,38 @@ std::optional<std::string> FindNewestProton(const std::vector<std::string>& libr
     return best;
 }
 
+std::optional<std::vector<std::string>> SteamClientCommand()
+{
+    if (auto steam = qm::FindOnPath("steam"))
+        return std::vector<std::string>{*steam};
+    const auto flatpak = qm::FindOnPath("flatpak");
+    if (!flatpak)
+        return std::nullopt;
+    for (const std::string& installation :
+         {qm::XdgDataHome() + "/flatpak", std::string("/var/lib/flatpak")})
+        if (qm::fs::IsFolder(installation + "/app/com.valvesoftware.Steam"))
+            return std::vector<std::string>{*flatpak, "run", "com.valvesoftware.Steam"};
+    return std::nullopt;
+}
+
+std::string WineThatCannotRun(const GameInstall& install, const GameRunner& runner)
+{
+    if (runner.kind != RunnerKind::Wine || runner.command.empty())
+        return {};
+    if (ReadPeMachine(install.executable) != PeMachine::I386)
+        return {};
+    return WineRuns32Bit(runner.command.front()) ? std::string() : runner.command.front();
+}
+
 GameRunner GameRunnerCommand(const GameInstall& install, const std::string& userCommand)
 {
     GameRunner runner;
-    if (!userCommand.empty()) {
+    const bool directProton = IsDirectProton(userCommand);
+    if (!userCommand.empty() && !directProton) {
         const auto words = SplitShellWords(userCommand);
         if (words && !words->empty()) {
             // A user's Proton script needs the compat folders as much as ours.
+            runner.kind = RunnerKind::User;
             runner.command = *words;
             runner.environment = LocationEnvironment(install);
             return runner;
@@ -141,23 +209,38 @@ GameRunner GameRunnerCommand(const GameInstall& install, const std::string& user
     if (qm::IsNativeExecutable(install.executable))
         return runner;
     if (install.source == GameSource::Steam) {
-        std::vector<std::string> libraries{install.steamLibrary};
-        if (install.steamRoot != install.steamLibrary)
-            libraries.push_back(install.steamRoot);
-        if (const auto proton = FindNewestProton(libraries)) {
+        // The client applies the user's Proton choice, its runtime and overlay.
+        if (const auto client = directProton ? std::nullopt : SteamClientCommand()) {
+            runner.kind = RunnerKind::SteamClient;
+            runner.command = *client;
+            runner.command.insert(runner.command.end(), {"-applaunch", kSteamAppId});
+            runner.namesExecutable = false;
+            return runner;
+        }
+        if (const auto proton = SteamProton(install)) {
+            runner.kind = RunnerKind::Proton;
             runner.command = {*proton, "run"};
             runner.environment = LocationEnvironment(install);
             return runner;
         }
         // No Proton: Wine with its default prefix is the next best thing.
     }
+    if (!install.wineProgram.empty() && qm::fs::IsRegularFile(install.wineProgram)) {
+        runner.kind = install.wineIsProton ? RunnerKind::Proton : RunnerKind::Wine;
+        runner.command = {install.wineProgram};
+        if (install.wineIsProton)
+            runner.command.push_back("run");
+        runner.environment = LocationEnvironment(install);
+        return runner;
+    }
     const auto wine = qm::FindOnPath("wine");
     if (!wine) {
         runner.found = false;
         return runner;
     }
+    runner.kind = RunnerKind::Wine;
     runner.command = {*wine};
-    if (install.source == GameSource::WinePrefix)
+    if (install.source != GameSource::Steam && !install.wineIsProton)
         runner.environment = LocationEnvironment(install);
     return runner;
 }

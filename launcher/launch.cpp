@@ -2,6 +2,7 @@
 
 #include "common/settings.h"
 #include "launcher/game_locator.h"
+#include "launcher/game_log.h"
 #include "launcher/game_runner.h"
 
 namespace playdeck {
@@ -91,6 +92,7 @@ GameInstall InstallFor(const std::string& program, const std::string& folder)
     install.folder = folder;
     install.executable = program;
     install.source = GameSource::Store;
+    install.winePrefix = WinePrefixOfPath(folder);
     return install;
 }
 } // namespace
@@ -103,34 +105,82 @@ std::optional<GameShortcutCommand> ShortcutCommandForGame(const std::string& pro
     if (!runner.found)
         return std::nullopt;
     return GameShortcutCommand{install.executable, std::move(runner.command),
-                               std::move(runner.environment)};
+                               std::move(runner.environment), runner.namesExecutable};
 }
+
+namespace {
+qm::ProcessStartRequest StartFor(const LaunchRequest& request, GameShortcutCommand command)
+{
+    qm::ProcessStartRequest start;
+    std::vector<std::string> parameters = qm::SplitWindowsCommandLine(request.parameters);
+    if (!command.runner.empty() && !qm::IsNativeExecutable(command.executable))
+        parameters = qm::ArgumentsForWindowsProgram(std::move(parameters));
+    std::vector<std::string> words = std::move(command.runner);
+    if (command.namesExecutable)
+        words.push_back(command.executable);
+    for (std::string& a : parameters)
+        words.push_back(std::move(a));
+    start.program = words.front();
+    start.arguments.assign(std::make_move_iterator(words.begin() + 1),
+                           std::make_move_iterator(words.end()));
+    start.workingFolder = request.workingFolder;
+    start.environment = std::move(command.environment);
+    return start;
+}
+} // namespace
 
 std::optional<qm::ProcessStartRequest> GameStartRequest(const LaunchRequest& request)
 {
     auto command = ShortcutCommandForGame(request.program, request.workingFolder);
     if (!command)
         return std::nullopt;
-    qm::ProcessStartRequest start;
-    std::vector<std::string> words = std::move(command->runner);
-    words.push_back(command->executable);
-    for (std::string& a : qm::SplitWindowsCommandLine(request.parameters))
-        words.push_back(std::move(a));
-    start.program = words.front();
-    start.arguments.assign(std::make_move_iterator(words.begin() + 1),
-                           std::make_move_iterator(words.end()));
-    start.workingFolder = request.workingFolder;
-    start.environment = std::move(command->environment);
-    return start;
+    return StartFor(request, std::move(*command));
 }
 
-LaunchResult StartLaunch(const LaunchRequest& request)
+LaunchResult StartLaunch(const LaunchRequest& request, std::string* wine)
 {
-    const auto start = GameStartRequest(request);
-    if (!start)
+    const GameInstall install = InstallFor(request.program, request.workingFolder);
+    GameRunner runner = GameRunnerCommand(install);
+    if (!runner.found)
         return LaunchResult::NoRunner;
-    return qm::CurrentProcessStarter().start(*start) ? LaunchResult::Started
-                                                     : LaunchResult::StartFailed;
+    if (const std::string lacking = WineThatCannotRun(install, runner); !lacking.empty()) {
+        NoteInGameLog("=== not started: " + install.executable +
+                      " is a 32-bit program and the Wine at " + lacking +
+                      " cannot run 32-bit programs");
+        if (wine)
+            *wine = lacking;
+        return LaunchResult::WineLacks32Bit;
+    }
+    qm::ProcessStartRequest start = StartFor(
+        request, GameShortcutCommand{install.executable, std::move(runner.command),
+                                     std::move(runner.environment), runner.namesExecutable});
+    start.outputPath = PrepareGameLog(start);
+    if (qm::CurrentProcessStarter().start(start))
+        return LaunchResult::Started;
+    NoteInGameLog("could not start " + start.program);
+    return LaunchResult::StartFailed;
+}
+
+std::string LaunchErrorText(LaunchResult result, const std::string& wine)
+{
+    std::string text;
+    if (result == LaunchResult::WineLacks32Bit) {
+        text = "Red Faction could not be started: rf.exe is a 32-bit Windows program and the "
+               "Wine found (" +
+               wine +
+               ") cannot run 32-bit programs.\n\n"
+               "On Debian or Ubuntu, add Wine's 32-bit part:\n"
+               "    sudo dpkg --add-architecture i386\n"
+               "    sudo apt update\n"
+               "    sudo apt install wine32:i386\n"
+               "(with WineHQ's packages: wine-stable-i386). Or enter a runner that can, such "
+               "as Proton, under Options (\"Game runner\").";
+    } else {
+        text = "Red Faction could not be started: rf.exe is a Windows program and neither Wine "
+               "nor Proton was found on this system. Install Wine, or enter the command that "
+               "runs the game under Options (\"Game runner\").";
+    }
+    return text + "\n\nWhat the game's runner printed is kept in " + GameLogPath() + ".";
 }
 
 bool ShouldAutoClose()

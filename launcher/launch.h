@@ -52,11 +52,17 @@ LaunchRequest ChooserLaunchRequest(const std::string& gameFolder, const std::str
 // folder the game folder. Nothing when the game needs a runner and none exists.
 std::optional<qm::ProcessStartRequest> GameStartRequest(const LaunchRequest& request);
 
-enum class LaunchResult { Started, StartFailed, NoRunner };
+enum class LaunchResult { Started, StartFailed, NoRunner, WineLacks32Bit };
 
-// Starts GameStartRequest(request) through the current process starter; not
-// waited for.
-LaunchResult StartLaunch(const LaunchRequest& request);
+// Starts GameStartRequest(request) through the current process starter, the
+// runner's output going to the game log; not waited for. Nothing is started
+// when no runner exists, or when rf.exe is a 32-bit program and the Wine
+// found cannot run one (that Wine's launcher then goes to wine).
+LaunchResult StartLaunch(const LaunchRequest& request, std::string* wine = nullptr);
+
+// The message the launcher shows when a launch could not begin (NoRunner,
+// WineLacks32Bit; wine as StartLaunch gave it). Names the game log.
+std::string LaunchErrorText(LaunchResult result, const std::string& wine);
 
 // What a shortcut to the game in gameFolder puts in its Exec line: the
 // runner's words and environment in front of the executable. Nothing when the
@@ -65,6 +71,7 @@ struct GameShortcutCommand {
     std::string executable;
     std::vector<std::string> runner;
     std::vector<std::pair<std::string, std::string>> environment;
+    bool namesExecutable = true; // false: Steam's client, which starts the game itself
 };
 std::optional<GameShortcutCommand> ShortcutCommandForGame(const std::string& program,
                                                           const std::string& gameFolder);

@@ -161,7 +161,8 @@ int32_t WriteLevelShortcut(const ShortcutInput& input, const std::string& direct
     // The runner the launch would use goes in front; with none found yet the
     // shortcut still names wine, which may be installed later.
     if (const auto command = ShortcutCommandForGame(s.target, gameFolder)) {
-        const qm::ShortcutRunner runner{command->runner, command->environment};
+        const qm::ShortcutRunner runner{command->runner, command->environment,
+                                        command->namesExecutable};
         return qm::CreateShortcutLauncher(s.folder, command->executable, s.arguments, s.name,
                                           &runner);
     }

@@ -2,6 +2,7 @@
 
 #include "common/file_text.h"
 #include "launcher/wine_registry.h"
+#include "platform/file_system.h"
 
 #include <filesystem>
 #include <set>
@@ -151,7 +152,126 @@ void AddUnique(std::vector<std::string>& out, std::set<std::string>& seen, const
         out.push_back(path);
 }
 
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return s;
+}
+
+// The digits of the version in a folder name ("Proton 6.3" -> "63") and
+// whether everything after its first number is zero ("Proton 9.0").
+std::pair<std::string, std::string> VersionDigits(const std::string& name)
+{
+    std::string all, major;
+    bool first = true;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] >= '0' && name[i] <= '9') {
+            all += name[i];
+            if (first)
+                major += name[i];
+        } else if (!all.empty()) {
+            if (name[i] != '.')
+                break;
+            first = false;
+        }
+    }
+    return {all, major};
+}
+
+bool ValveToolMatches(const std::string& tool, const std::string& folder)
+{
+    const std::string name = Lower(folder);
+    if (tool == "proton_experimental")
+        return name == "proton - experimental";
+    if (tool == "proton_hotfix")
+        return name == "proton hotfix";
+    if (!tool.starts_with("proton_") || !name.starts_with("proton "))
+        return false;
+    const std::string digits = tool.substr(7);
+    if (!IsNumber(digits))
+        return false;
+    const auto [all, major] = VersionDigits(folder);
+    if (all == digits)
+        return true;
+    return major == digits && all.find_first_not_of('0', major.size()) == std::string::npos;
+}
+
+std::optional<std::string> ScriptIn(const std::string& folder)
+{
+    const std::string script = folder + "/proton";
+    if (qm::fs::IsRegularFile(script))
+        return script;
+    return std::nullopt;
+}
+
 } // namespace
+
+std::string SteamCompatToolName(const std::string& root, const std::string& appId)
+{
+    const auto text = qm::ReadFileText(root + "/config/config.vdf", kMaxVdfFile);
+    if (!text)
+        return {};
+    const auto parsed = ParseVdf(*text);
+    const VdfNode* node = parsed ? parsed->child("InstallConfigStore") : nullptr;
+    for (const char* key : {"Software", "Valve", "Steam", "CompatToolMapping"})
+        node = node ? node->child(key) : nullptr;
+    if (!node)
+        return {};
+    for (const char* entry : {appId.c_str(), "0"}) {
+        const VdfNode* mapping = node->child(entry);
+        const VdfNode* name = mapping ? mapping->child("name") : nullptr;
+        if (name && !name->isBlock && !name->text.empty())
+            return name->text;
+    }
+    return {};
+}
+
+std::optional<std::string> FindCompatTool(const std::string& name,
+                                          const std::vector<std::string>& roots,
+                                          const std::vector<std::string>& libraries)
+{
+    if (name.empty())
+        return std::nullopt;
+    std::vector<std::string> toolFolders;
+    for (const std::string& root : roots)
+        toolFolders.push_back(root + "/compatibilitytools.d");
+    toolFolders.push_back("/usr/share/steam/compatibilitytools.d");
+    toolFolders.push_back("/usr/local/share/steam/compatibilitytools.d");
+    for (const std::string& tools : toolFolders) {
+        std::vector<qm::fs::FolderEntry> entries;
+        if (!qm::fs::ListFolder(tools, &entries))
+            continue;
+        for (const auto& entry : entries) {
+            if (entry.kind != qm::fs::FileKind::Folder)
+                continue;
+            const std::string folder = tools + "/" + entry.name;
+            const auto text = qm::ReadFileText(folder + "/compatibilitytool.vdf", kMaxVdfFile);
+            const auto vdf = text ? ParseVdf(*text) : std::nullopt;
+            const VdfNode* declared = vdf ? vdf->child("compatibilitytools") : nullptr;
+            declared = declared ? declared->child("compat tools") : nullptr;
+            const VdfNode* tool = declared ? declared->child(name) : nullptr;
+            if (!tool || !tool->isBlock)
+                continue;
+            const VdfNode* install = tool->child("install_path");
+            const std::string path = install && !install->isBlock ? install->text : ".";
+            if (auto script = ScriptIn(path.starts_with("/") ? path : folder + "/" + path))
+                return script;
+        }
+    }
+    for (const std::string& library : libraries) {
+        const std::string common = library + "/steamapps/common";
+        std::vector<qm::fs::FolderEntry> entries;
+        if (!qm::fs::ListFolder(common, &entries))
+            continue;
+        for (const auto& entry : entries)
+            if (entry.kind == qm::fs::FileKind::Folder && ValveToolMatches(name, entry.name))
+                if (auto script = ScriptIn(common + "/" + entry.name))
+                    return script;
+    }
+    return std::nullopt;
+}
 
 const VdfNode* VdfNode::child(std::string_view key) const
 {

@@ -41,4 +41,19 @@ std::vector<std::string> SteamRoots(const std::string& home);
 // steamapps/libraryfolders.vdf, duplicates removed.
 std::vector<std::string> SteamLibraries(const std::string& root);
 
+// The compatibility tool Steam runs appId with: the app's own entry of
+// CompatToolMapping in root/config/config.vdf, else the default entry "0";
+// "" when there is neither.
+std::string SteamCompatToolName(const std::string& root, const std::string& appId);
+
+// The "proton" script of the tool Steam names name: a tool of
+// compatibilitytools.d (each root's, then the system's) that declares name in
+// its compatibilitytool.vdf, else Valve's own in steamapps/common of the
+// libraries ("proton_experimental" is "Proton - Experimental",
+// "proton_hotfix" "Proton Hotfix", "proton_9" "Proton 9.0", "proton_63"
+// "Proton 6.3"). Nothing when it is not installed.
+std::optional<std::string> FindCompatTool(const std::string& name,
+                                          const std::vector<std::string>& roots,
+                                          const std::vector<std::string>& libraries);
+
 } // namespace playdeck

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -86,6 +87,18 @@ bool Exists(const std::string& path)
 {
     struct stat st {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string RealPath(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        return {};
+    std::string out(real);
+    std::free(real);
+    return out;
 }
 
 ReadFile::~ReadFile()
@@ -354,6 +367,16 @@ std::string FileNameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ProgramPath()
+{
+    std::string buffer(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n <= 0 || static_cast<size_t>(n) >= buffer.size())
+        return {};
+    buffer.resize(static_cast<size_t>(n));
+    return buffer;
 }
 
 AtomicSave::AtomicSave(std::string path, SaveOptions options)

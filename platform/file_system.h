@@ -31,6 +31,9 @@ FileInfo Stat(const std::string& path);
 bool IsRegularFile(const std::string& path);
 bool IsFolder(const std::string& path);
 bool Exists(const std::string& path); // anything, even a dangling link
+// The absolute path with every symbolic link resolved; empty when path does
+// not exist.
+std::string RealPath(const std::string& path);
 
 // A regular file open for reading. Opening never blocks (a FIFO or device is
 // refused, not waited on) and refuses what is not a regular file.
@@ -168,5 +171,9 @@ bool CopyFileAtomic(const std::string& source, const std::string& destination,
 std::string FolderOf(const std::string& path);
 // The part after the last separator.
 std::string FileNameOf(const std::string& path);
+
+// The running program's own file as the file system spells it; "" when the
+// system does not say.
+std::string ProgramPath();
 
 } // namespace qm::fs

@@ -1,15 +1,20 @@
 #include "platform/process_start.h"
 
+#include "common/display_text.h"
 #include "platform/file_system.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
-
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace qm {
 
@@ -105,9 +110,164 @@ std::optional<ProcessStartRequest> ResolveProgramRunner(ProcessStartRequest requ
     const std::optional<std::string> wine = FindOnPath("wine");
     if (!wine)
         return std::nullopt;
+    request.arguments = ArgumentsForWindowsProgram(std::move(request.arguments));
     request.arguments.insert(request.arguments.begin(), request.program);
     request.program = *wine;
     return request;
+}
+
+namespace {
+
+// Everything the child needs, built before fork: after fork only
+// async-signal-safe calls are allowed (Qt runs other threads).
+struct SpawnPlan {
+    std::string program;
+    std::vector<std::string> argv;
+    std::vector<std::string> envp;
+    std::string workingFolder;
+    std::vector<char*> argvPointers;
+    std::vector<char*> envpPointers;
+};
+
+bool nameIs(const std::string& entry, const std::string& name)
+{
+    return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
+           entry[name.size()] == '=';
+}
+
+std::vector<std::string>
+environmentWith(const std::vector<std::pair<std::string, std::string>>& additions)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; e && *e; ++e)
+        env.emplace_back(*e);
+    for (const auto& [name, value] : additions) {
+        std::erase_if(env, [&](const std::string& entry) { return nameIs(entry, name); });
+        env.push_back(name + "=" + value);
+    }
+    return env;
+}
+
+void pointAt(std::vector<std::string>& strings, std::vector<char*>* pointers)
+{
+    for (std::string& s : strings)
+        pointers->push_back(s.data());
+    pointers->push_back(nullptr);
+}
+
+// In the grandchild: tell the parent why the start failed, then leave.
+[[noreturn]] void failChild(int reportFd)
+{
+    const int error = errno;
+    [[maybe_unused]] const ssize_t ignored = ::write(reportFd, &error, sizeof error);
+    ::_exit(127);
+}
+
+// Runs in the intermediate child; never returns.
+[[noreturn]] void runDetached(const SpawnPlan& plan, int reportFd, int inputFd, int outputFd)
+{
+    // Its own session: the game outlives the launcher and its terminal.
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild < 0)
+        failChild(reportFd);
+    if (grandchild > 0)
+        ::_exit(0); // reaped at once by the parent; init adopts the grandchild
+    ::signal(SIGPIPE, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (::dup2(inputFd, STDIN_FILENO) < 0 || ::dup2(outputFd, STDOUT_FILENO) < 0 ||
+        ::dup2(outputFd, STDERR_FILENO) < 0)
+        failChild(reportFd);
+    // Descriptors the launcher forgot to mark close-on-exec stay with it.
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    if (!plan.workingFolder.empty() && ::chdir(plan.workingFolder.c_str()) != 0)
+        failChild(reportFd);
+    ::execve(plan.program.c_str(), plan.argvPointers.data(), plan.envpPointers.data());
+    failChild(reportFd);
+}
+
+} // namespace
+
+std::vector<std::string> ArgumentsForWindowsProgram(std::vector<std::string> arguments)
+{
+    // Wine reads its argv as UTF-8 and hands the program its ANSI code page:
+    // "é" as UTF-8 reaches the game as 0xE9, a raw 0xE9 would not.
+    for (std::string& a : arguments)
+        a = DisplayUtf8(a);
+    return arguments;
+}
+
+bool SpawnDetached(const ProcessStartRequest& request, std::string* error)
+{
+    const auto fail = [&](const std::string& what, int code) {
+        if (error)
+            *error = what + ": " + std::strerror(code);
+        return false;
+    };
+    SpawnPlan plan;
+    plan.program = request.program;
+    if (plan.program.find('/') == std::string::npos) {
+        const std::optional<std::string> found = FindOnPath(plan.program);
+        if (!found)
+            return fail(plan.program, ENOENT);
+        plan.program = *found;
+    }
+    plan.argv.push_back(request.program);
+    plan.argv.insert(plan.argv.end(), request.arguments.begin(), request.arguments.end());
+    plan.envp = environmentWith(request.environment);
+    plan.workingFolder = request.workingFolder;
+    pointAt(plan.argv, &plan.argvPointers);
+    pointAt(plan.envp, &plan.envpPointers);
+
+    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (input < 0)
+        return fail("/dev/null", errno);
+    int output = -1;
+    if (!request.outputPath.empty())
+        output =
+            ::open(request.outputPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // A log that cannot be written must not keep the game from starting.
+    if (output < 0)
+        output = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    int report[2];
+    if (output < 0 || ::pipe2(report, O_CLOEXEC) != 0) {
+        const int code = errno;
+        ::close(input);
+        if (output >= 0)
+            ::close(output);
+        return fail("pipe", code);
+    }
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(report[0]);
+        runDetached(plan, report[1], input, output);
+    }
+    const int forkError = errno;
+    ::close(report[1]);
+    ::close(input);
+    ::close(output);
+    if (child < 0) {
+        ::close(report[0]);
+        return fail("fork", forkError);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    // The report pipe closes on a successful exec; an errno arrives otherwise.
+    int childError = 0;
+    ssize_t got;
+    do {
+        got = ::read(report[0], &childError, sizeof childError);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (got == sizeof childError)
+        return fail(request.program, childError);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return fail(request.program, ECHILD);
+    return true;
 }
 
 bool DetachedProcessStarter::start(const ProcessStartRequest& original)
@@ -115,28 +275,7 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& original)
     const std::optional<ProcessStartRequest> request = ResolveProgramRunner(original);
     if (!request)
         return false;
-    QProcess process;
-    process.setProgram(QString::fromLocal8Bit(request->program));
-    QStringList args;
-    for (const std::string& a : request->arguments)
-        args << QString::fromLocal8Bit(a);
-    process.setArguments(args);
-    if (!request->workingFolder.empty())
-        process.setWorkingDirectory(QString::fromLocal8Bit(request->workingFolder));
-    if (!request->environment.empty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const auto& [name, value] : request->environment)
-            env.insert(QString::fromLocal8Bit(name), QString::fromLocal8Bit(value));
-        process.setProcessEnvironment(env);
-    }
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (!request->outputPath.empty()) {
-        process.setStandardOutputFile(QString::fromLocal8Bit(request->outputPath),
-                                      QIODevice::Append);
-        process.setStandardErrorFile(QString::fromLocal8Bit(request->outputPath),
-                                     QIODevice::Append);
-    }
-    return process.startDetached();
+    return SpawnDetached(*request, nullptr);
 }
 
 bool RecordingProcessStarter::start(const ProcessStartRequest& request)

@@ -32,8 +32,9 @@ public:
     virtual bool start(const ProcessStartRequest& request) = 0;
 };
 
-// The real thing: picks the runner (ResolveProgramRunner) and starts it with
-// QProcess::startDetached.
+// The real thing: picks the runner (ResolveProgramRunner) and starts it from
+// the request's bytes, detached (its own session, no zombie), stdin from
+// /dev/null. False when the program could not be executed.
 class DetachedProcessStarter : public ProcessStarter {
 public:
     bool start(const ProcessStartRequest& request) override;
@@ -78,8 +79,18 @@ bool IsNativeExecutable(const std::string& path);
 // Full path of an executable found on PATH, or nothing.
 std::optional<std::string> FindOnPath(const std::string& name);
 
+// What a Windows program started through Wine or Proton is given for each
+// argument: the UTF-8 of its display text. A native program gets the bytes.
+std::vector<std::string> ArgumentsForWindowsProgram(std::vector<std::string> arguments);
+
+// Starts request exactly as given (a program without "/" is looked up on
+// PATH): argv[0] is request.program. Returns once the program was executed or
+// failed to be; error says why.
+bool SpawnDetached(const ProcessStartRequest& request, std::string* error);
+
 // The request that actually runs program: a ".exe" that is not a native
-// executable runs through "wine" when that is on PATH (nothing otherwise).
+// executable runs through "wine" when that is on PATH (nothing otherwise),
+// its arguments as ArgumentsForWindowsProgram gives them.
 std::optional<ProcessStartRequest> ResolveProgramRunner(ProcessStartRequest request);
 
 // The stand-in for ShellExecute "open" of a program: splits parameters by the

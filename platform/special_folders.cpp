@@ -69,6 +69,16 @@ std::string XdgCacheHome()
     return stripTrailingSlashes(envOr("XDG_CACHE_HOME", HomeFolder() + "/.cache"));
 }
 
+std::string XdgConfigHome()
+{
+    return stripTrailingSlashes(envOr("XDG_CONFIG_HOME", HomeFolder() + "/.config"));
+}
+
+std::string XdgStateHome()
+{
+    return stripTrailingSlashes(envOr("XDG_STATE_HOME", HomeFolder() + "/.local/state"));
+}
+
 std::string GetSpecialFolder(SpecialFolder folder)
 {
     switch (folder) {

@@ -26,6 +26,10 @@ std::string GetSpecialFolder(SpecialFolder folder);
 std::string XdgDataHome();
 // $XDG_CACHE_HOME when set and absolute, else ~/.cache.
 std::string XdgCacheHome();
+// $XDG_CONFIG_HOME when set and absolute, else ~/.config.
+std::string XdgConfigHome();
+// $XDG_STATE_HOME when set and absolute, else ~/.local/state.
+std::string XdgStateHome();
 // $HOME, else the password database's home folder.
 std::string HomeFolder();
 

@@ -1,5 +1,6 @@
 #include "launcher/list_command.h"
 #include "launcher/ui/playdeck32_app.h"
+#include "launcher/where_command.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,6 +13,12 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) {
         QCoreApplication core(argc, argv);
         return playdeck::RunListCommand(argc >= 3 ? argv[2] : "", std::cout, std::cerr);
+    }
+
+    // `playdeck32 --where`: where the game was found and what would start it.
+    if (argc == 2 && std::strcmp(argv[1], "--where") == 0) {
+        QCoreApplication core(argc, argv);
+        return playdeck::RunWhereCommand(std::cout, std::cerr);
     }
 
     QApplication app(argc, argv);

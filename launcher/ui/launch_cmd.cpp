@@ -1,5 +1,6 @@
 #include "launcher/ui/launch_cmd.h"
 
+#include "common/qt_text.h"
 #include "common/ui/message_box.h"
 #include "launcher/game_locator.h"
 
@@ -7,12 +8,14 @@ namespace playdeck {
 
 bool LaunchGame(QWidget* parent, const LaunchRequest& request)
 {
-    // A failed start is not looked at, as with the shell's start; a missing
-    // runner is, since that launch could never begin.
-    if (StartLaunch(request) != LaunchResult::NoRunner)
+    // A failed start is not looked at, as with the shell's start; a launch
+    // that could never begin is, since closing would hide why.
+    std::string wine;
+    const LaunchResult result = StartLaunch(request, &wine);
+    if (result != LaunchResult::NoRunner && result != LaunchResult::WineLacks32Bit)
         return true;
     qm::ui::MessageBox::show(parent, QMessageBox::Warning, QString::fromLatin1(kLauncherTitle),
-                             QString::fromLatin1(kNoGameRunnerMessage), QMessageBox::Ok);
+                             qm::DisplayText(LaunchErrorText(result, wine)), QMessageBox::Ok);
     return false;
 }
 

@@ -83,7 +83,9 @@ TEST_F(GameRunnerTest, SteamGoesThroughProtonWithCompatFolders)
     EXPECT_EQ(runner.environment,
               (decltype(runner.environment){
                   {"STEAM_COMPAT_DATA_PATH", install.steamLibrary + "/steamapps/compatdata/20530"},
-                  {"STEAM_COMPAT_CLIENT_INSTALL_PATH", install.steamRoot}}));
+                  {"STEAM_COMPAT_CLIENT_INSTALL_PATH", install.steamRoot},
+                  {"SteamAppId", "20530"},
+                  {"SteamGameId", "20530"}}));
 }
 
 TEST_F(GameRunnerTest, NoRunnerIsReportedAndUserCommandWins)
@@ -99,7 +101,9 @@ TEST_F(GameRunnerTest, NoRunnerIsReportedAndUserCommandWins)
     EXPECT_EQ(own.environment,
               (decltype(own.environment){
                   {"STEAM_COMPAT_DATA_PATH", install.steamRoot + "/steamapps/compatdata/20530"},
-                  {"STEAM_COMPAT_CLIENT_INSTALL_PATH", install.steamRoot}}));
+                  {"STEAM_COMPAT_CLIENT_INSTALL_PATH", install.steamRoot},
+                  {"SteamAppId", "20530"},
+                  {"SteamGameId", "20530"}}));
 
     GameInstall native = install;
     native.executable = MakeScript(world, "game/rf.exe");

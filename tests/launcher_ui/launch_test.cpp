@@ -1,3 +1,4 @@
+#include "common/qt_text.h"
 #include "demo/demo_game/packfile_builder.h"
 #include "launcher/ui/launch_cmd.h"
 #include "launcher_fixture.h"
@@ -182,7 +183,8 @@ TEST_F(LaunchTest, NoRunnerIsToldAndNothingCloses)
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(recorder.requests().empty());
     ASSERT_EQ(qm::ui::MessageBox::history().size(), 1u);
-    EXPECT_EQ(qm::ui::MessageBox::history()[0].text, QString::fromLatin1(kNoGameRunnerMessage));
+    EXPECT_EQ(qm::ui::MessageBox::history()[0].text,
+              qm::DisplayText(LaunchErrorText(LaunchResult::NoRunner, "")));
     EXPECT_EQ(qm::ui::MessageBox::history()[0].caption, QString::fromLatin1(kLauncherTitle));
 
     const std::string vpp = game + "user_maps/single/Glass House.vpp";

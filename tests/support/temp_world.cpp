@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -52,6 +53,9 @@ TempWorld::TempWorld()
 
 TempWorld::~TempWorld()
 {
+    // QTemporaryDir cannot name files whose names are not UTF-8.
+    std::error_code ignored;
+    std::filesystem::remove_all(root(), ignored);
     for (const auto& [name, value] : m_saved) {
         if (value)
             ::setenv(name.c_str(), value->c_str(), 1);
@@ -107,15 +111,18 @@ std::string TempWorld::registryPath() const
 
 std::string TempWorld::makeDir(const std::string& relative) const
 {
+    // std::filesystem keeps the bytes of a name that is not UTF-8.
     const std::string p = root() + "/" + relative;
-    QDir().mkpath(QString::fromStdString(p));
+    std::error_code ignored;
+    std::filesystem::create_directories(p, ignored);
     return p;
 }
 
 std::string TempWorld::writeFile(const std::string& relative, const std::string& bytes) const
 {
     const std::string p = root() + "/" + relative;
-    QDir().mkpath(QFileInfo(QString::fromStdString(p)).absolutePath());
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(p).parent_path(), ignored);
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return p;

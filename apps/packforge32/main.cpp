@@ -1,0 +1,23 @@
+#include "vpp/commands.h"
+#include "vpp/ui/forge_frame.h"
+#include "xplook/flat_look.h"
+
+#include <QApplication>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    // Arguments stay bytes: a packfile path may not be UTF-8.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (qm::vpp::IsForgeCommand(args))
+        return qm::vpp::RunForgeCommand(args, std::cout, std::cerr);
+
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("PACKFORGE32"));
+    qm::xp::FlatLookManager::Instance().InstallHook(qm::xp::HookMode::OnDialogInit);
+    packforge::CMainFrame frame;
+    frame.show();
+    if (!args.empty())
+        frame.OpenPackfile(args.front());
+    return qapp.exec();
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+// Red Faction packfiles (.vpp, version 1): a 2048-byte header block, a
+// directory of 64-byte records (60-byte name, 32-bit size) padded to 2048,
+// then every entry's data, each block padded to 2048 with zeros. All numbers
+// are little-endian.
+
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::fs {
+class ReadFile;
+}
+
+namespace qm::vpp {
+
+inline constexpr uint32_t kSignature = 0x51890ACE;
+inline constexpr uint32_t kVersion = 1;
+inline constexpr int64_t kBlock = 2048;
+inline constexpr int64_t kHeaderSize = 16;
+inline constexpr int64_t kRecordSize = 64;
+inline constexpr int64_t kNameField = 60;
+inline constexpr size_t kMaxNameLength = 59;       // the game needs the closing zero
+inline constexpr int64_t kMaxFileSize = INT32_MAX; // the game keeps sizes in signed 32 bits
+// The game's packfile loader keeps the packfile's own name in 32 bytes.
+inline constexpr size_t kMaxPackfileNameLength = 31;
+
+// x rounded up to the next multiple of 2048 (x itself when it is one).
+constexpr int64_t AlignUp(int64_t x)
+{
+    return (x + kBlock - 1) / kBlock * kBlock;
+}
+// Where the first data block starts for a directory of count records.
+constexpr int64_t FirstDataOffset(int64_t count)
+{
+    return kBlock + AlignUp(count * kRecordSize);
+}
+
+struct Entry {
+    std::string name; // Windows-1252 bytes as stored, cut at the first zero
+    uint32_t size = 0;
+    int64_t offset = 0; // of the data block in the file
+    bool operator==(const Entry&) const = default;
+};
+
+struct Directory {
+    std::vector<Entry> entries;
+    uint32_t totalSizeField = 0; // what the header claims
+    uint64_t fileSize = 0;
+    // Faults the game lives with: the packfile still opens.
+    std::vector<std::string> warnings;
+    uint64_t dataBytes() const;
+};
+
+// Checks and reads header and directory from bytes (the file from offset 0,
+// at least up to the end of the directory) of a file of fileSize bytes.
+// False with a message naming the first fault; nothing is read before it is
+// checked to lie inside bytes and inside the file.
+bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error);
+
+// The same from a file: two reads, the header and the directory.
+bool ReadDirectory(const std::string& path, Directory* out, std::string* error);
+bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error);
+
+// The three strings a level file carries about itself, as stored (8-bit).
+struct LevelInfo {
+    std::string levelName;
+    std::string author;
+    std::string date;
+    bool operator==(const LevelInfo&) const = default;
+};
+
+// Level name, author and date of a level file whose data starts at base in
+// file and is at most limit bytes long (the end of the file when limit is
+// negative). Nothing when the information offset lies outside; strings cut
+// short by the end end there.
+std::optional<LevelInfo> ReadLevelInfoAt(const fs::ReadFile& file, int64_t base,
+                                         int64_t limit = -1);
+
+uint32_t LoadU32(const unsigned char* p);
+void StoreU32(unsigned char* p, uint32_t v);
+
+} // namespace qm::vpp
