@@ -1,5 +1,43 @@
+# Include folders: sources write includes from the project root ("area/file.h"),
+# but a target must see only the headers of the libraries it links. So each
+# library gets its own include tree in the build folder, holding links to its
+# headers only (build/include/<target>/<area>/<file>.h), and exports that tree
+# instead of the whole source tree. Including a header of a library one does
+# not link fails to compile instead of failing (or working by luck) at link.
+#
+# qm_export_headers(target DIR dir [SKIP sub ...] [HEADERS file.h ...]): export
+# dir's headers (and those of its sub-folders other than the SKIPped ones), or
+# only the HEADERS named, as "<dir relative to the project root>/<file>.h".
+function(qm_export_headers target)
+  cmake_parse_arguments(A "" "DIR" "SKIP;HEADERS" ${ARGN})
+  set(_root ${CMAKE_BINARY_DIR}/include/${target})
+  file(REMOVE_RECURSE ${_root})
+  if(A_HEADERS)
+    list(TRANSFORM A_HEADERS PREPEND ${A_DIR}/ OUTPUT_VARIABLE _headers)
+  else()
+    file(GLOB_RECURSE _headers CONFIGURE_DEPENDS ${A_DIR}/*.h)
+  endif()
+  foreach(h ${_headers})
+    file(RELATIVE_PATH _in_dir ${A_DIR} ${h})
+    set(_skipped FALSE)
+    foreach(s ${A_SKIP})
+      if(_in_dir MATCHES "^${s}/")
+        set(_skipped TRUE)
+      endif()
+    endforeach()
+    if(NOT _skipped)
+      file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR} ${h})
+      get_filename_component(_dir ${_root}/${_rel} DIRECTORY)
+      file(MAKE_DIRECTORY ${_dir})
+      file(CREATE_LINK ${h} ${_root}/${_rel} SYMBOLIC)
+    endif()
+  endforeach()
+  target_include_directories(${target} PUBLIC ${_root})
+endfunction()
+
 # qm_library(name DIR dir [SHARED] [LIBS ...]): a library made of every .cpp in dir.
-# Globbing keeps areas that grow side by side from editing one list.
+# Globbing keeps areas that grow side by side from editing one list. A ui/
+# sub-folder is a library of its own and is not exported with its area.
 function(qm_library name)
   cmake_parse_arguments(A "SHARED" "DIR" "LIBS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${A_DIR}/*.cpp ${A_DIR}/*.h ${A_DIR}/*.qrc)
@@ -11,6 +49,24 @@ function(qm_library name)
   else()
     add_library(${name} STATIC ${_src})
   endif()
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  qm_export_headers(${name} DIR ${A_DIR} SKIP ui)
   target_link_libraries(${name} PUBLIC ${A_LIBS} PRIVATE qm_warnings)
+endfunction()
+
+# qm_header_check(target HEADERS h ...): compiles each header alone in a
+# translation unit of its own, so a header that leans on what its includers
+# happen to include first fails the build.
+function(qm_header_check target)
+  cmake_parse_arguments(A "" "" "HEADERS" ${ARGN})
+  set(_srcs)
+  foreach(h ${A_HEADERS})
+    file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR} ${h})
+    string(MAKE_C_IDENTIFIER ${_rel} _id)
+    set(_cpp ${CMAKE_CURRENT_BINARY_DIR}/header_check/${_id}.cpp)
+    file(CONFIGURE OUTPUT ${_cpp} CONTENT "#include \"${_rel}\"\n")
+    list(APPEND _srcs ${_cpp})
+  endforeach()
+  add_library(${target}_header_check OBJECT ${_srcs})
+  set_target_properties(${target}_header_check PROPERTIES AUTOMOC OFF)
+  target_link_libraries(${target}_header_check PRIVATE ${target} qm_warnings)
 endfunction()

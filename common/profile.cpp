@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
 #include <unordered_map>
+
+#include "platform/file_system.h"
 
 namespace qm {
 
 namespace {
+
+constexpr uint64_t kMaxProfileBytes = 64u << 20;
 
 bool isBlank(char c)
 {
@@ -83,19 +84,13 @@ int ParseLeadingInt(const std::string& text)
 
 ProfileFile::ProfileFile(const std::string& path)
 {
-    // A folder opens as a stream on Linux but is no readable file for us.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return;
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad())
+    // Regular files only (a folder or FIFO is no profile), and a size no real
+    // description file comes near, so a hostile one cannot exhaust memory.
+    const auto text = fs::ReadWholeFile(path, kMaxProfileBytes);
+    if (!text)
         return;
     m_readable = true;
-    parse(s.str());
+    parse(*text);
 }
 
 ProfileFile ProfileFile::fromText(const std::string& text)

@@ -2,13 +2,10 @@
 
 #include "platform/desktop_association.h"
 
-#include <cerrno>
+#include "platform/file_system.h"
+
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <optional>
 #include <vector>
 
 namespace qm {
@@ -16,6 +13,8 @@ namespace qm {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
+// Far above any script the suite writes or exports; a bigger file is no script.
+constexpr uint64_t kMaxScriptBytes = 256u << 20;
 constexpr std::string_view kHeader4 = "REGEDIT4";
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 
@@ -433,10 +432,10 @@ RegistryScript& RegistryScript::string(const std::string& name, const std::strin
     return *this;
 }
 
-RegistryScript& RegistryScript::dword(const std::string& name, uint32_t number)
+RegistryScript& RegistryScript::dword(const std::string& name, uint32_t number, Digits digits)
 {
     char buf[20];
-    std::snprintf(buf, sizeof buf, "dword:%08x", number);
+    std::snprintf(buf, sizeof buf, digits == Digits::Eight ? "dword:%08x" : "dword:%x", number);
     m_blocks += "\"" + EscapeRegString(name) + "\"=" + buf + kCrLf;
     return *this;
 }
@@ -503,15 +502,14 @@ ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store,
                 good = store.deleteValue(op.root, op.key, op.name);
                 break;
             }
-            if (!good) {
-                result.line = op.line;
+            // The store's fault (read-only, full disk) is not the script's: no line is blamed.
+            if (!good)
                 return false;
-            }
         }
         return true;
     });
     if (!applied) {
-        result.message = "the registry store refused the script: " + store.lastError();
+        result.message = store.lastError();
         return result;
     }
     result.ok = true;
@@ -525,20 +523,14 @@ ScriptResult ImportRegistryScript(std::string_view text, RegistryStore& store,
 
 ScriptResult ImportRegistryScriptFile(const std::string& path)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return {false, 0, "cannot read " + path + ": it is a folder"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {false, 0, "cannot read " + path + ": " + std::strerror(errno)};
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad())
-        return {false, 0, "cannot read " + path};
+    std::string error;
+    const std::optional<std::string> text = fs::ReadWholeFile(path, kMaxScriptBytes, &error);
+    if (!text)
+        return {false, 0, "cannot read " + error};
     RegistryStore store(RegistryStore::Mode::ReadWrite);
     if (!store.ok())
-        return {false, 0, "cannot open the registry store: " + store.lastError()};
-    return ImportRegistryScript(buf.str(), store, ClassExport::Desktop);
+        return {false, 0, store.lastError()};
+    return ImportRegistryScript(*text, store, ClassExport::Desktop);
 }
 
 bool RunRegistryScript(const std::string& folder, const std::string& script, bool showWindow,
@@ -546,17 +538,11 @@ bool RunRegistryScript(const std::string& folder, const std::string& script, boo
 {
     (void)showWindow; // the import runs in-process, there is no editor window to show
     const std::string path = folder + "/_setup.reg";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (out)
-            out.write(script.data(), static_cast<std::streamsize>(script.size()));
-        if (out)
-            out.close();
-        if (!out) {
-            if (error)
-                *error = "cannot write " + path + ": " + std::strerror(errno);
-            return false;
-        }
+    std::string why;
+    if (!fs::SaveFileAtomic(path, script, {}, &why)) {
+        if (error)
+            *error = "cannot write " + path + ": " + why;
+        return false;
     }
     // As with "regedit /s", the caller does not learn how the import went; a
     // diagnostic on stderr is all a user gets to see of a refused script.

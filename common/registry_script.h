@@ -20,7 +20,10 @@ public:
     RegistryScript& key(const std::string& fullKey);
     RegistryScript& defaultValue(const std::string& text);                    // @="..."
     RegistryScript& string(const std::string& name, const std::string& text); // "N"="..."
-    RegistryScript& dword(const std::string& name, uint32_t number);          // "N"=dword:xxxxxxxx
+    // "N"=dword:xxxxxxxx as the registry editor exports it; setup's own script
+    // writes the digits without leading zeros ("N"=dword:1b).
+    enum class Digits { Eight, Shortest };
+    RegistryScript& dword(const std::string& name, uint32_t number, Digits digits = Digits::Eight);
     // The text so far, with the open block closed by its empty line.
     std::string text() const;
     // Only the blocks (no header): for writers that append block by block.

@@ -36,6 +36,10 @@ bool WriteRegDword(RegRoot root, const std::string& subKey, const std::string& v
 std::string GetTempFolder();
 
 // The native path separator, as the design's "\\" between path parts.
+#ifdef _WIN32
+inline constexpr char kPathSep = '\\';
+#else
 inline constexpr char kPathSep = '/';
+#endif
 
 } // namespace qm

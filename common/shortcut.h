@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@ inline constexpr int32_t kShortcutOk = 0;
 inline constexpr int32_t kShortcutFolderMissing = -1;
 inline constexpr int32_t kShortcutWriteFailed = -2;
 inline constexpr int32_t kShortcutPathTooLong = -3;
+inline constexpr int32_t kShortcutNotUtf8 = -4; // a path a Desktop Entry cannot spell
 
 // What runs a shortcut's target: words in front of it, and variables set for
 // it (through "env"). Without one, a Windows program runs through wine.
@@ -49,8 +51,13 @@ inline int32_t CreateShortcutSetup(const std::string& folder, const std::string&
     return CreateShortcut(ShortcutJoin::Setup, folder, target, arguments, name);
 }
 
-// The .desktop text CreateShortcut writes (for tests and previews).
-std::string DesktopEntryText(const std::string& displayName, const std::string& target,
-                             const std::string& arguments, const ShortcutRunner* runner = nullptr);
+// The .desktop text CreateShortcut writes (for tests and previews). The name
+// takes the display rule; a Windows program's arguments become UTF-8 of their
+// display text. Nothing when the rest of Exec (program, runner, a native
+// program's arguments) or the folder is not UTF-8: a Desktop Entry cannot
+// spell such bytes.
+std::optional<std::string> DesktopEntryText(const std::string& displayName,
+                                            const std::string& target, const std::string& arguments,
+                                            const ShortcutRunner* runner = nullptr);
 
 } // namespace qm

@@ -2,7 +2,9 @@
 
 #include "common/registry_script.h"
 #include "common/settings.h"
+#include "platform/file_system.h"
 #include "platform/special_folders.h"
+#include "platform/string_util.h"
 
 #include <cctype>
 #include <filesystem>
@@ -13,12 +15,11 @@ namespace playdeck {
 namespace {
 constexpr const char* kClassesKey = "HKEY_LOCAL_MACHINE\\Software\\Classes\\";
 
-std::string FolderOf(const std::string& path)
+// The script goes beside the program; a bare name runs from the current folder.
+std::string ProgramFolder(const std::string& exe)
 {
-    const size_t slash = path.find_last_of(qm::kPathSep);
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string(1, qm::kPathSep) : path.substr(0, slash);
+    const std::string folder = qm::fs::FolderOf(exe);
+    return folder.empty() ? std::string(".") : qm::withoutTrailingSeparator(folder);
 }
 } // namespace
 
@@ -59,7 +60,7 @@ AssociationResult WriteAssociationScript(const std::string& executablePath)
 
     const std::string exe = AssociationExecutablePath(executablePath);
     const std::string script = AssociationScriptText(exe);
-    const std::string folder = FolderOf(exe);
+    const std::string folder = ProgramFolder(exe);
     std::string besideError;
     if (qm::RunRegistryScript(folder, script, true, &besideError)) {
         result.outcome = AssociationOutcome::WrittenBesideProgram;

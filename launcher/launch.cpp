@@ -151,10 +151,15 @@ LaunchResult StartLaunch(const LaunchRequest& request, std::string* wine)
             *wine = lacking;
         return LaunchResult::WineLacks32Bit;
     }
+    const bool client = runner.kind == RunnerKind::SteamClient;
     qm::ProcessStartRequest start = StartFor(
         request, GameShortcutCommand{install.executable, std::move(runner.command),
                                      std::move(runner.environment), runner.namesExecutable});
-    start.outputPath = PrepareGameLog(start);
+    // A client we start may keep running for days: its chatter would never
+    // stop growing the log, and the game's output goes to Steam's own logs.
+    const std::string log = PrepareGameLog(start);
+    if (!client)
+        start.outputPath = log;
     if (qm::CurrentProcessStarter().start(start))
         return LaunchResult::Started;
     NoteInGameLog("could not start " + start.program);

@@ -1,5 +1,6 @@
 #include "launcher/packfile.h"
 
+#include "common/display_text.h"
 #include "common/settings.h"
 
 #include "platform/file_system.h"
@@ -55,9 +56,9 @@ int64_t FindRfl(const qm::fs::ReadFile& file, const std::string& path)
         return -1;
     const int32_t count = LoadI32(header + 8);
 
-    const std::string target = LevelFileNameFor(path);
-    if (target.size() > size_t(kVppNameSize))
-        return -1; // no 60-byte directory name can equal it
+    const std::vector<std::string> targets = LevelFileNamesFor(path);
+    if (targets.back().size() > size_t(kVppNameSize))
+        return -1; // no 60-byte directory name can equal it (the last is the shortest)
     int64_t offset = AlignUp2048((int64_t(count) + 32) * kVppDirEntrySize);
     // Records held in block: [first, first + held).
     int64_t first = 0;
@@ -77,12 +78,8 @@ int64_t FindRfl(const qm::fs::ReadFile& file, const std::string& path)
         }
         const unsigned char* entry = block.data() + at;
         const size_t len = strnlen(reinterpret_cast<const char*>(entry), kVppNameSize);
-        if (len == target.size()) {
-            std::string name(reinterpret_cast<const char*>(entry), len);
-            LowerInPlace(name);
-            if (name == target)
-                return offset <= INT32_MAX ? offset : -1;
-        }
+        if (LevelFileNameMatches({reinterpret_cast<const char*>(entry), len}, targets))
+            return offset <= INT32_MAX ? offset : -1;
         const int32_t size = LoadI32(entry + kVppNameSize);
         if (size < 0)
             return -1; // a broken directory: nothing after it can be placed
@@ -146,6 +143,51 @@ std::string LevelFileNameFor(const std::string& packfilePath)
     LowerInPlace(name);
     name.resize(name.size() > 4 ? name.size() - 4 : 0);
     return name + ".rfl";
+}
+
+std::vector<std::string> LevelFileNamesFor(const std::string& packfilePath)
+{
+    std::vector<std::string> names{LevelFileNameFor(packfilePath)};
+    const size_t sep = packfilePath.find_last_of(qm::kPathSep);
+    const std::string file = sep == std::string::npos ? packfilePath : packfilePath.substr(sep + 1);
+    std::string windows;
+    if (qm::IsValidUtf8(file) && qm::Utf8ToWindows1252(file, &windows) && windows != file) {
+        windows.resize(windows.size() > 4 ? windows.size() - 4 : 0);
+        names.push_back(windows + ".rfl");
+    }
+    return names;
+}
+
+namespace {
+char FoldWindows1252(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    const bool upper = (u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7);
+    return upper ? static_cast<char>(u + 0x20) : c;
+}
+
+bool SameFolded(std::string_view a, std::string_view b, char (*fold)(char))
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    return true;
+}
+
+char FoldLocale(char c)
+{
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+} // namespace
+
+bool LevelFileNameMatches(std::string_view entry, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names)
+        if (SameFolded(entry, name, FoldWindows1252) || SameFolded(entry, name, FoldLocale))
+            return true;
+    return false;
 }
 
 int32_t FindRflInVpp(const std::string& path)

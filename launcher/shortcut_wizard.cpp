@@ -6,11 +6,8 @@
 #include "launcher/game_locator.h"
 #include "launcher/launch.h"
 #include "launcher/options.h"
+#include "platform/file_system.h"
 #include "platform/special_folders.h"
-
-#include <filesystem>
-#include <sys/stat.h>
-#include <system_error>
 
 namespace playdeck {
 
@@ -126,9 +123,8 @@ void EnsureStartMenuFolders()
 {
     for (qm::SpecialFolder f : {qm::SpecialFolder::Programs, qm::SpecialFolder::StartMenu}) {
         const std::string path = qm::GetSpecialFolder(f);
-        std::error_code ignored; // a failure shows up as a failed save
         if (!path.empty())
-            std::filesystem::create_directories(path, ignored);
+            qm::fs::MakeFolders(path); // a failure shows up as a failed save
     }
 }
 
@@ -157,7 +153,7 @@ int32_t WriteLevelShortcut(const ShortcutInput& input, const std::string& direct
         return qm::kShortcutWriteFailed;
     // Only the last level, as the C runtime's mkdir; a missing parent shows up
     // as a failed save. The result is not looked at.
-    ::mkdir(s.folder.c_str(), 0777);
+    qm::fs::MakeFolder(s.folder);
     // The runner the launch would use goes in front; with none found yet the
     // shortcut still names wine, which may be installed later.
     if (const auto command = ShortcutCommandForGame(s.target, gameFolder)) {

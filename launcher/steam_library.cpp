@@ -3,6 +3,7 @@
 #include "common/file_text.h"
 #include "launcher/wine_registry.h"
 #include "platform/file_system.h"
+#include "platform/string_util.h"
 
 #include <filesystem>
 #include <set>
@@ -15,22 +16,6 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 constexpr std::uintmax_t kMaxVdfFile = 16u * 1024u * 1024u;
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 class VdfReader {
 public:
@@ -249,8 +234,11 @@ std::optional<std::string> FindCompatTool(const std::string& name,
             const std::string folder = tools + "/" + entry.name;
             const auto text = qm::ReadFileText(folder + "/compatibilitytool.vdf", kMaxVdfFile);
             const auto vdf = text ? ParseVdf(*text) : std::nullopt;
-            const VdfNode* declared = vdf ? vdf->child("compatibilitytools") : nullptr;
-            declared = declared ? declared->child("compat tools") : nullptr;
+            const VdfNode* all = vdf ? vdf->child("compatibilitytools") : nullptr;
+            // Valve's documentation says "compat tools", GE-Proton ships "compat_tools".
+            const VdfNode* declared = all ? all->child("compat tools") : nullptr;
+            if (!declared && all)
+                declared = all->child("compat_tools");
             const VdfNode* tool = declared ? declared->child(name) : nullptr;
             if (!tool || !tool->isBlock)
                 continue;
@@ -276,7 +264,7 @@ std::optional<std::string> FindCompatTool(const std::string& name,
 const VdfNode* VdfNode::child(std::string_view key) const
 {
     for (const auto& [name, node] : children)
-        if (EqualNoCase(name, key))
+        if (qm::equalsNoCase(name, key))
             return &node;
     return nullptr;
 }

@@ -3,21 +3,14 @@
 #include "common/settings.h"
 #include "launcher/game_locator.h"
 #include "launcher/packfile.h"
+#include "platform/string_util.h"
 
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
 namespace playdeck {
 
 namespace {
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string Absolute(const std::string& path)
 {
@@ -55,8 +48,8 @@ VppActionState ComputeVppAction(const std::string& path, const std::string& game
     }
 
     if (!gameFolder.empty()) {
-        const std::string game = Lower(gameFolder);
-        const std::string f = Lower(s.folder);
+        const std::string game = qm::asciiLower(gameFolder);
+        const std::string f = qm::asciiLower(s.folder);
         const std::string sep(1, qm::kPathSep);
         s.inUserMaps = f == game + "user_maps" + sep + "single" + sep ||
                        f == game + "user_maps" + sep + "multi" + sep;

@@ -33,57 +33,133 @@ std::string NormalKey(std::string_view key)
     return qm::RegFold(out);
 }
 
+void AppendUtf8(std::string& out, char32_t u)
+{
+    if (u < 0x80) {
+        out.push_back(static_cast<char>(u));
+    } else if (u < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else if (u < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (u >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (u >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+}
+
+// Wine's strings are UTF-16: escaped units are joined into UTF-8 here,
+// surrogate pairs included; a lone surrogate becomes U+FFFD.
+class Utf16Sink {
+public:
+    explicit Utf16Sink(std::string& out) : m_out(out) {}
+    ~Utf16Sink() { flush(); }
+    void unit(char16_t u)
+    {
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            flush();
+            m_high = u;
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            if (m_high) {
+                AppendUtf8(m_out, 0x10000 + ((char32_t(m_high) - 0xD800) << 10) + (u - 0xDC00));
+                m_high = 0;
+            } else {
+                AppendUtf8(m_out, 0xFFFD);
+            }
+        } else {
+            flush();
+            AppendUtf8(m_out, u);
+        }
+    }
+    void byte(char c)
+    {
+        flush();
+        m_out.push_back(c);
+    }
+    void flush()
+    {
+        if (m_high)
+            AppendUtf8(m_out, 0xFFFD);
+        m_high = 0;
+    }
+
+private:
+    std::string& m_out;
+    char16_t m_high = 0;
+};
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Reads Wine's escaped text from text[pos] up to an unescaped close, as the
+// wineserver writes it: \xH to \xHHHH and \ooo are UTF-16 units; \a \b \t \n
+// \v \f \r \e are C escapes; a backslash before anything else keeps that
+// character (\\ \" \[ \]). The result is UTF-8; pos ends after close.
+std::optional<std::string> ReadEscaped(std::string_view text, size_t& pos, char close)
+{
+    std::string out;
+    {
+        Utf16Sink sink(out);
+        size_t i = pos;
+        while (i < text.size()) {
+            const char c = text[i++];
+            if (c == close) {
+                pos = i;
+                sink.flush();
+                return out;
+            }
+            if (c != '\\' || i >= text.size()) {
+                sink.byte(c);
+                continue;
+            }
+            const char e = text[i++];
+            if (e == 'x' && i < text.size() && HexDigit(text[i]) >= 0) {
+                char16_t u = 0;
+                for (int n = 0; n < 4 && i < text.size() && HexDigit(text[i]) >= 0; ++n)
+                    u = static_cast<char16_t>(u * 16 + HexDigit(text[i++]));
+                sink.unit(u);
+            } else if (e >= '0' && e <= '7') {
+                char16_t u = static_cast<char16_t>(e - '0');
+                for (int n = 1; n < 3 && i < text.size() && text[i] >= '0' && text[i] <= '7'; ++n)
+                    u = static_cast<char16_t>(u * 8 + (text[i++] - '0'));
+                sink.unit(u);
+            } else {
+                constexpr std::string_view kLetters = "abtnvfre";
+                constexpr char kCodes[] = {'\a', '\b', '\t', '\n', '\v', '\f', '\r', '\x1b'};
+                const size_t k = kLetters.find(e);
+                sink.byte(k == std::string_view::npos ? e : kCodes[k]);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 // Reads a quoted string starting at text[pos] == '"'; pos ends after the closing quote.
 std::optional<std::string> ReadQuoted(std::string_view text, size_t& pos)
 {
     if (pos >= text.size() || text[pos] != '"')
         return std::nullopt;
-    std::string out;
-    for (size_t i = pos + 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"') {
-            pos = i + 1;
-            return out;
-        }
-        if (c == '\\' && i + 1 < text.size()) {
-            const char e = text[++i];
-            switch (e) {
-            case 'n':
-                out.push_back('\n');
-                break;
-            case 'r':
-                out.push_back('\r');
-                break;
-            case 't':
-                out.push_back('\t');
-                break;
-            case '0':
-                out.push_back('\0');
-                break;
-            default:
-                out.push_back(e);
-                break;
-            }
-            continue;
-        }
-        out.push_back(c);
-    }
-    return std::nullopt;
+    ++pos;
+    return ReadEscaped(text, pos, '"');
 }
 
 // "[Software\\Volition\\Red Faction] 1234567" -> "Software\Volition\Red Faction"
 std::optional<std::string> ReadSection(std::string_view line)
 {
-    std::string out;
-    for (size_t i = 1; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == ']')
-            return out;
-        if (c == '\\' && i + 1 < line.size())
-            ++i;
-        out.push_back(line[i]);
-    }
-    return std::nullopt;
+    size_t pos = 1;
+    return ReadEscaped(line, pos, ']');
 }
 
 } // namespace

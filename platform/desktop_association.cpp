@@ -1,15 +1,17 @@
 #include "platform/desktop_association.h"
 
+#include "common/display_text.h"
 #include "platform/desktop_entry.h"
+#include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/registry_store.h"
 #include "platform/special_folders.h"
+#include "platform/string_util.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
@@ -29,24 +31,11 @@ constexpr const char* kEntryGroup = "Desktop Entry";
 // installed one; an entry without it belongs to the user or to an install.
 constexpr const char* kBridgeMark = "X-Quorvel-Manager-Association";
 
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return s;
-}
-
-std::string toUtf8(const std::string& local)
-{
-    return QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size()))
-        .toUtf8()
-        .toStdString();
-}
-
+// The XDG folders as Qt's folder listing and the desktop tools' command
+// lines take them; files themselves are reached through qm::fs.
 QString qs(const std::string& s)
 {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+    return QFile::decodeName(QByteArray(s.data(), static_cast<qsizetype>(s.size())));
 }
 
 std::string envDir(const char* name, const std::string& fallback)
@@ -74,25 +63,21 @@ std::vector<std::string> dataDirs()
     return dirs;
 }
 
+// The desktop's own small files; anything larger is not one we wrote.
 std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return fs::ReadWholeFile(path, 16u << 20).value_or(std::string());
 }
 
 bool writeFile(const std::string& path, const std::string& bytes, std::string* error)
 {
-    QDir().mkpath(QFileInfo(qs(path)).absolutePath());
-    QSaveFile file(qs(path));
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-            static_cast<qint64>(bytes.size()) &&
-        file.commit())
+    fs::MakeFolders(fs::FolderOf(path));
+    // 0666 less the umask, as the desktop's own tools create these files.
+    std::string why;
+    if (fs::SaveFileAtomic(path, bytes, fs::SaveOptions{0666, true, false}, &why))
         return true;
     if (error)
-        *error = "cannot write " + path + ": " + file.errorString().toLocal8Bit().toStdString();
+        *error = "cannot write " + path + ": " + why;
     return false;
 }
 
@@ -190,7 +175,7 @@ std::string xmlEscape(const std::string& s)
 std::string safeExtension(const std::string& extension)
 {
     std::string out;
-    for (char c : lower(extension))
+    for (char c : asciiLower(extension))
         out.push_back((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '.' ||
                               c == '-'
                           ? c
@@ -208,7 +193,7 @@ std::string entryListValue(const std::vector<std::string>& items)
 
 std::string commentFor(const std::string& extension, const std::string& description)
 {
-    const std::string ext = lower(extension);
+    const std::string ext = asciiLower(extension);
     if (ext == "vpp")
         return "Red Faction packfile";
     if (ext == "tbl")
@@ -233,7 +218,7 @@ std::string entryText(const std::string& id, const DesktopFileClass& fileClass,
     const std::string user = XdgDataHome() + "/applications/" + id;
     std::string base;
     bool ours = true; // the entry is this bridge's own to rewrite
-    if (QFile::exists(qs(user))) {
+    if (fs::Exists(user)) {
         base = readFile(user);
         ours = KeyFileValue(base, kEntryGroup, kBridgeMark).has_value();
     }
@@ -241,7 +226,7 @@ std::string entryText(const std::string& id, const DesktopFileClass& fileClass,
     if (ours) {
         for (const std::string& dir : dataDirs()) {
             const std::string path = dir + "/applications/" + id;
-            if (QFile::exists(qs(path))) {
+            if (fs::Exists(path)) {
                 base = readFile(path);
                 keepTypes = true;
                 break;
@@ -251,7 +236,7 @@ std::string entryText(const std::string& id, const DesktopFileClass& fileClass,
     if (!KeyFileValue(base, kEntryGroup, "Type")) {
         std::string name = fileClass.progId;
         std::replace(name.begin(), name.end(), '.', ' ');
-        base = "[Desktop Entry]\nType=Application\nName=" + EscapeDesktopValue(toUtf8(name)) +
+        base = "[Desktop Entry]\nType=Application\nName=" + EscapeDesktopValue(DisplayUtf8(name)) +
                "\nNoDisplay=true\n";
         keepTypes = false;
     }
@@ -263,7 +248,7 @@ std::string entryText(const std::string& id, const DesktopFileClass& fileClass,
         if (std::find(mimeTypes.begin(), mimeTypes.end(), t) == mimeTypes.end())
             mimeTypes.push_back(t);
 
-    std::string text = SetKeyFileValue(base, kEntryGroup, "Exec", EscapeDesktopValue(toUtf8(exec)));
+    std::string text = SetKeyFileValue(base, kEntryGroup, "Exec", EscapeDesktopValue(exec));
     text = RemoveKeyFileValue(text, kEntryGroup, "TryExec");
     text = RemoveKeyFileValue(text, kEntryGroup, "DBusActivatable");
     text = SetKeyFileValue(text, kEntryGroup, "MimeType", entryListValue(mimeTypes));
@@ -282,7 +267,7 @@ std::string DesktopMimeTypeFor(const std::string& extension)
 
 std::string SystemMimeTypeFor(const std::string& extension)
 {
-    const std::string glob = "*." + lower(extension);
+    const std::string glob = "*." + asciiLower(extension);
     std::string best;
     int bestWeight = -1;
     for (const std::string& dir : dataDirs()) {
@@ -298,7 +283,7 @@ std::string SystemMimeTypeFor(const std::string& extension)
                 continue;
             const size_t c = line.find(':', b + 1);
             const std::string pattern = line.substr(b + 1, c == std::string::npos ? c : c - b - 1);
-            if (lower(pattern) != glob)
+            if (asciiLower(pattern) != glob)
                 continue;
             const int weight = std::atoi(line.substr(0, a).c_str());
             if (weight > bestWeight) {
@@ -332,15 +317,17 @@ std::string DesktopExecFromCommand(const std::string& command)
     if (args.empty() || args.front().empty())
         return std::string();
     std::string exec;
-    // A Windows program is started by wine, as a shortcut to it is.
+    // A Windows program is started by wine, as a shortcut to it is, and
+    // takes its arguments as UTF-8 of their display text.
     const std::string& program = args.front();
-    if (lower(program).ends_with(".exe") && !IsNativeExecutable(program))
+    const bool windows = asciiLower(program).ends_with(".exe") && !IsNativeExecutable(program);
+    if (windows)
         exec = "wine ";
     exec += QuoteExecArgument(program);
     bool haveFile = false;
     for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const std::string folded = lower(a);
+        const std::string a = windows ? DisplayUtf8(args[i]) : args[i];
+        const std::string folded = asciiLower(a);
         if (folded == "%1" || folded == "%l") {
             exec += " %f";
             haveFile = true;
@@ -369,7 +356,7 @@ std::string MimePackageXml(const std::string& extension, const std::string& mime
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
     xml += "  <mime-type type=\"" + xmlEscape(mimeType) + "\">\n";
-    xml += "    <comment>" + xmlEscape(toUtf8(comment)) + "</comment>\n";
+    xml += "    <comment>" + xmlEscape(DisplayUtf8(comment)) + "</comment>\n";
     if (mimeType.rfind("text/", 0) == 0)
         xml += "    <sub-class-of type=\"text/plain\"/>\n";
     // Globs match without regard to case unless told otherwise: LEVEL.VPP too.
@@ -384,6 +371,13 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
     if (exec.empty()) {
         if (error)
             *error = "the open command of " + fileClass.progId + " names no program";
+        return false;
+    }
+    // A Desktop Entry is UTF-8; a program path spelled otherwise cannot be
+    // named in it (its display text would name another file).
+    if (!IsValidUtf8(exec)) {
+        if (error)
+            *error = "the open command of " + fileClass.progId + " is not UTF-8";
         return false;
     }
     const std::string dataHome = XdgDataHome();
@@ -423,8 +417,8 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
         return false;
     }
     // An unchanged package needs no rebuild, unless the database was never built.
-    if (packagesChanged || (QFileInfo(qs(dataHome + "/mime/packages")).isDir() &&
-                            !QFile::exists(qs(dataHome + "/mime/mime.cache"))))
+    if (packagesChanged ||
+        (fs::IsFolder(dataHome + "/mime/packages") && !fs::Exists(dataHome + "/mime/mime.cache")))
         runTool("update-mime-database", {qs(dataHome + "/mime")}, &failure);
 
     // 2. The desktop entry that runs the command.
@@ -463,7 +457,7 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
     const std::string id = DesktopEntryIdFor(fileClass.progId);
     std::string failure;
     const auto remove = [&](const std::string& path) {
-        if (QFile::exists(qs(path)) && !QFile::remove(qs(path)) && failure.empty())
+        if (fs::Exists(path) && !fs::RemoveFile(path) && failure.empty())
             failure = "cannot remove " + path;
     };
 
@@ -472,7 +466,7 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
     bool packagesChanged = false;
     for (const std::string& ext : fileClass.extensions) {
         const std::string path = packages + "/quorvel-manager-" + safeExtension(ext) + ".xml";
-        if (!safeExtension(ext).empty() && QFile::exists(qs(path))) {
+        if (!safeExtension(ext).empty() && fs::Exists(path)) {
             remove(path);
             packagesChanged = true;
         }

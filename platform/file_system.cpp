@@ -335,6 +335,14 @@ bool RemoveTree(const std::string& path)
     return ::rmdir(path.c_str()) == 0 && ok;
 }
 
+bool LinkFile(const std::string& existing, const std::string& newPath, std::string* error)
+{
+    // linkat without AT_SYMLINK_FOLLOW: a symbolic link is linked, not its target.
+    if (::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, newPath.c_str(), 0) == 0)
+        return true;
+    return setError(error, "link " + existing + " as " + newPath);
+}
+
 bool RenameReplace(const std::string& from, const std::string& to, std::string* error)
 {
     if (::rename(from.c_str(), to.c_str()) == 0)

@@ -100,6 +100,10 @@ bool RemoveFile(const std::string& path, std::string* error = nullptr);
 bool RemoveEmptyFolder(const std::string& path);
 // Removes a folder and everything below it (links are removed, not followed).
 bool RemoveTree(const std::string& path);
+// A second name for an existing file (a link itself when existing is one);
+// fails when newPath exists or the file system has no hard links.
+bool LinkFile(const std::string& existing, const std::string& newPath,
+              std::string* error = nullptr);
 // Replaces to with from in one step (both in one file system).
 bool RenameReplace(const std::string& from, const std::string& to, std::string* error = nullptr);
 

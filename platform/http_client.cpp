@@ -1,13 +1,13 @@
 #include "platform/http_client.h"
 
+#include "platform/file_system.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -24,7 +24,7 @@ HttpResult QtHttpClient::getToFile(const std::string& url, const std::string& lo
         result.error = "no application object for the network";
         return result;
     }
-    const QUrl address(QString::fromLocal8Bit(url.c_str()), QUrl::TolerantMode);
+    const QUrl address(QString::fromUtf8(url.c_str()), QUrl::TolerantMode);
     if (!address.isValid() || address.host().isEmpty()) {
         result.error = "invalid address";
         return result;
@@ -113,11 +113,12 @@ HttpResult QtHttpClient::getToFile(const std::string& url, const std::string& lo
         return result;
     }
 
-    QSaveFile file(QString::fromLocal8Bit(localPath.c_str()));
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
+    std::string why;
+    if (!fs::SaveFileAtomic(localPath,
+                            std::string_view(body.constData(), static_cast<size_t>(body.size())),
+                            fs::SaveOptions{0666, true, false}, &why)) {
         result.status = HttpResult::Status::FileFailed;
-        result.error = file.errorString().toStdString();
+        result.error = why;
         return result;
     }
     result.status = HttpResult::Status::Ok;

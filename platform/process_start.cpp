@@ -18,52 +18,6 @@ extern char** environ;
 
 namespace qm {
 
-std::vector<std::string> SplitWindowsCommandLine(std::string_view line)
-{
-    std::vector<std::string> args;
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    size_t i = 0;
-    const size_t n = line.size();
-    while (true) {
-        while (i < n && blank(line[i]))
-            ++i;
-        if (i >= n)
-            break;
-        std::string arg;
-        bool quoted = false;
-        while (i < n && (quoted || !blank(line[i]))) {
-            if (line[i] == '\\') {
-                size_t slashes = 0;
-                while (i < n && line[i] == '\\') {
-                    ++slashes;
-                    ++i;
-                }
-                if (i < n && line[i] == '"') {
-                    arg.append(slashes / 2, '\\');
-                    if (slashes % 2) {
-                        arg.push_back('"');
-                        ++i;
-                    }
-                } else {
-                    arg.append(slashes, '\\');
-                }
-            } else if (line[i] == '"') {
-                if (quoted && i + 1 < n && line[i + 1] == '"') {
-                    arg.push_back('"'); // "" inside quotes is one literal quote
-                    i += 2;
-                } else {
-                    quoted = !quoted;
-                    ++i;
-                }
-            } else {
-                arg.push_back(line[i++]);
-            }
-        }
-        args.push_back(std::move(arg));
-    }
-    return args;
-}
-
 bool IsNativeExecutable(const std::string& path)
 {
     // Regular files only: a FIFO would hold the open forever.
@@ -141,9 +95,11 @@ environmentWith(const std::vector<std::pair<std::string, std::string>>& addition
     std::vector<std::string> env;
     for (char** e = environ; e && *e; ++e)
         env.emplace_back(*e);
-    for (const auto& [name, value] : additions) {
+    for (const auto& addition : additions) {
+        // clang 14 cannot capture a structured binding.
+        const std::string& name = addition.first;
         std::erase_if(env, [&](const std::string& entry) { return nameIs(entry, name); });
-        env.push_back(name + "=" + value);
+        env.push_back(name + "=" + addition.second);
     }
     return env;
 }
@@ -276,31 +232,6 @@ bool DetachedProcessStarter::start(const ProcessStartRequest& original)
     if (!request)
         return false;
     return SpawnDetached(*request, nullptr);
-}
-
-bool RecordingProcessStarter::start(const ProcessStartRequest& request)
-{
-    m_requests.push_back(request);
-    if (m_forward)
-        return DetachedProcessStarter().start(request);
-    return m_result;
-}
-
-namespace {
-ProcessStarter* g_starter = nullptr;
-} // namespace
-
-ProcessStarter& CurrentProcessStarter()
-{
-    static DetachedProcessStarter real;
-    return g_starter ? *g_starter : real;
-}
-
-ProcessStarter* SetProcessStarter(ProcessStarter* starter)
-{
-    ProcessStarter* previous = g_starter;
-    g_starter = starter;
-    return previous;
 }
 
 bool StartProgram(const std::string& program, const std::string& parameters,

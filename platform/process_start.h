@@ -13,6 +13,11 @@ namespace qm {
 // quote give n backslashes and a quoting quote, 2n+1 give n and a literal
 // quote, other backslashes are literal, "" inside quotes is a literal quote.
 std::vector<std::string> SplitWindowsCommandLine(std::string_view commandLine);
+// The inverse for one argument: always in double quotes, a quote inside as
+// backslash + quote, the backslashes before a quote or the end doubled, so
+// that SplitWindowsCommandLine gives back exactly arg.
+std::string QuoteWindowsArgument(std::string_view arg);
+std::string JoinWindowsCommandLine(const std::vector<std::string>& arguments);
 
 // One detached program start.
 struct ProcessStartRequest {
@@ -21,6 +26,9 @@ struct ProcessStartRequest {
     std::string workingFolder;                                    // empty: the caller's
     std::vector<std::pair<std::string, std::string>> environment; // added to the caller's
     std::string outputPath; // empty: output is discarded; else stdout and stderr appended there
+    // Windows only: the parameter string as the caller gave it, handed to the
+    // program as it is (arguments holds its split form); empty elsewhere.
+    std::string parameters;
     bool operator==(const ProcessStartRequest&) const = default;
 };
 

@@ -99,41 +99,6 @@ bool exec(sqlite3* db, const char* sql)
 
 } // namespace
 
-std::string RegFold(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return r;
-}
-
-const char* RegRootName(RegRoot root)
-{
-    return root == RegRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-}
-
-std::optional<RegRoot> ParseRegRoot(std::string_view name)
-{
-    const std::string n = RegFold(name);
-    if (n == "hkey_local_machine" || n == "hklm")
-        return RegRoot::LocalMachine;
-    if (n == "hkey_current_user" || n == "hkcu")
-        return RegRoot::CurrentUser;
-    return std::nullopt;
-}
-
-std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view fullPath)
-{
-    const size_t slash = fullPath.find('\\');
-    auto root = ParseRegRoot(fullPath.substr(0, slash));
-    if (!root)
-        return std::nullopt;
-    std::string rest =
-        slash == std::string_view::npos ? std::string() : std::string(fullPath.substr(slash + 1));
-    return std::make_pair(*root, rest);
-}
-
 std::string RegistryStore::defaultPath()
 {
     if (const char* p = std::getenv("QM_REGISTRY_DB"); p && *p)
@@ -153,7 +118,7 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
     std::error_code ec;
     const bool existed = std::filesystem::exists(m_path, ec);
     if (mode == Mode::ReadOnly && !existed) {
-        m_error = "no registry database at " + m_path;
+        m_error = "registry store " + m_path + ": the file does not exist";
         return;
     }
     if (mode == Mode::ReadWrite && !existed) {
@@ -164,7 +129,7 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
     const int flags =
         mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     if (sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        fail("open");
+        fail("cannot be opened");
         return;
     }
     // Generous: under heavy contention SQLite's retry is not fair, and a write that
@@ -175,44 +140,61 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
     // Decide whether this is ours, an empty new file, or something else. Both
     // facts are read in one transaction: another process may be creating the
     // store at this very moment.
-    const auto inspect = [this](int& appId, int& tables) {
+    // The cause is taken as soon as a step fails: the COMMIT or ROLLBACK that
+    // follows would replace SQLite's message with its own.
+    std::string cause;
+    const auto inspect = [this, &cause](int& appId, int& tables) {
         appId = tables = -1;
         {
             Stmt s(prepared("PRAGMA application_id"));
             if (s && s.step() == SQLITE_ROW)
                 appId = static_cast<int>(s.colInt(0));
         }
-        Stmt s(prepared("SELECT count(*) FROM sqlite_master"));
-        if (s && s.step() == SQLITE_ROW)
-            tables = static_cast<int>(s.colInt(0));
+        if (appId >= 0) {
+            Stmt s(prepared("SELECT count(*) FROM sqlite_master"));
+            if (s && s.step() == SQLITE_ROW)
+                tables = static_cast<int>(s.colInt(0));
+        }
+        if (appId < 0 || tables < 0)
+            cause = sqlite3_errmsg(m_db);
         return appId >= 0 && tables >= 0;
     };
     int appId = -1;
     int tables = -1;
-    const bool read = exec(m_db, "BEGIN") && inspect(appId, tables);
+    bool read = exec(m_db, "BEGIN");
+    if (!read)
+        cause = sqlite3_errmsg(m_db);
+    read = read && inspect(appId, tables);
     exec(m_db, "COMMIT");
     if (!read) {
-        fail("not a readable database");
+        failWith("cannot be read", cause);
         return;
     }
     if (appId == kApplicationId)
         return;
     if (appId != 0 || tables != 0) {
-        m_error = m_path + " is not a registry database";
+        m_error = "registry store " + m_path + ": the file is not a registry database";
         closeDb();
         return;
     }
     if (mode == Mode::ReadOnly)
         return; // an empty file: every read reports "missing"
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        failWith("cannot be created", "the file is read-only");
+        return;
+    }
     // Looks fresh: look again under the write lock, so only one process creates it.
-    if (!exec(m_db, "BEGIN IMMEDIATE") || !inspect(appId, tables)) {
+    bool locked = exec(m_db, "BEGIN IMMEDIATE");
+    if (!locked)
+        cause = sqlite3_errmsg(m_db);
+    if (!locked || !inspect(appId, tables)) {
         exec(m_db, "ROLLBACK");
-        fail("create schema");
+        failWith("cannot be created", cause);
         return;
     }
     if (appId != kApplicationId && (appId != 0 || tables != 0)) {
         exec(m_db, "ROLLBACK");
-        m_error = m_path + " is not a registry database";
+        m_error = "registry store " + m_path + ": the file is not a registry database";
         closeDb();
         return;
     }
@@ -226,9 +208,11 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
                     "data BLOB NOT NULL, PRIMARY KEY(key_l, name_l)) WITHOUT ROWID") &&
          exec(m_db, "PRAGMA application_id=1364021831"));
     static_assert(kApplicationId == 1364021831);
-    if (!made || !exec(m_db, "COMMIT")) {
+    const bool committed = made && exec(m_db, "COMMIT");
+    if (!committed) {
+        cause = sqlite3_errmsg(m_db);
         exec(m_db, "ROLLBACK");
-        fail("create schema");
+        failWith("cannot be created", cause);
         return;
     }
     // WAL lets readers and one writer of several processes work at once. It is
@@ -240,6 +224,11 @@ RegistryStore::RegistryStore(Mode mode, std::string path) : m_path(std::move(pat
 RegistryStore::~RegistryStore()
 {
     closeDb();
+}
+
+bool RegistryStore::ok() const
+{
+    return m_db != nullptr;
 }
 
 void RegistryStore::closeDb()
@@ -269,10 +258,21 @@ sqlite3_stmt* RegistryStore::prepared(const char* sql) const
 
 bool RegistryStore::fail(const char* what)
 {
-    m_error = std::string(what) + ": " + (m_db ? sqlite3_errmsg(m_db) : "no database");
+    return failWith(what, m_db ? sqlite3_errmsg(m_db) : "no database");
+}
+
+bool RegistryStore::failWith(const char* what, const std::string& cause)
+{
+    m_error = "registry store " + m_path + " " + what + ": " + cause;
     if (m_depth == 0)
         closeDb();
     return false;
+}
+
+void RegistryStore::writeError(const char* what)
+{
+    // Read before anything else runs on the connection.
+    m_error = "registry store " + m_path + ": cannot " + what + ": " + sqlite3_errmsg(m_db);
 }
 
 bool RegistryStore::keyExists(RegRoot root, std::string_view key) const
@@ -337,13 +337,19 @@ std::vector<RegValue> RegistryStore::values(RegRoot root, std::string_view key) 
 
 bool RegistryStore::begin()
 {
-    if (!m_db || m_mode == Mode::ReadOnly) {
-        m_error = "the registry database is not writable";
+    if (!m_db) {
+        if (m_error.empty())
+            m_error = "registry store " + m_path + ": not open";
+        return false;
+    }
+    if (m_mode == Mode::ReadOnly || sqlite3_db_readonly(m_db, "main") == 1) {
+        m_error = "registry store " + m_path + ": cannot write: " +
+                  (m_mode == Mode::ReadOnly ? "opened for reading only" : "the file is read-only");
         return false;
     }
     if (m_depth == 0) {
         if (!exec(m_db, "BEGIN IMMEDIATE")) {
-            m_error = std::string("begin: ") + sqlite3_errmsg(m_db);
+            writeError("begin a change");
             return false;
         }
         m_batchFailed = false;
@@ -362,14 +368,18 @@ bool RegistryStore::finish(bool commit)
     if (!m_batchFailed && exec(m_db, "COMMIT"))
         return true;
     if (!m_batchFailed)
-        m_error = std::string("commit: ") + sqlite3_errmsg(m_db);
-    exec(m_db, "ROLLBACK");
+        writeError("commit");
+    // SQLite may have rolled back already (a full disk does); then this fails harmlessly.
+    if (sqlite3_get_autocommit(m_db) == 0)
+        exec(m_db, "ROLLBACK");
     return false;
 }
 
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
     auto parts = splitKey(key);
+    if (RegNameHasLineBreak(key))
+        return refuseName(key, "the key name");
     if (!begin())
         return false;
     std::string full = lowerPath(root, parts, parts.size());
@@ -387,13 +397,15 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
     if (good)
         m_knownKey = std::move(full);
     else
-        m_error = std::string("create key: ") + sqlite3_errmsg(m_db);
+        writeError("create a key");
     return finish(good);
 }
 
 bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_view name,
                              uint32_t type, std::string_view data)
 {
+    if (RegNameHasLineBreak(name))
+        return refuseName(name, "the value name");
     if (!begin())
         return false;
     bool good = createKey(root, key);
@@ -409,7 +421,7 @@ bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_vie
             .blob(5, data);
         good = s.step() == SQLITE_DONE;
         if (!good)
-            m_error = std::string("set value: ") + sqlite3_errmsg(m_db);
+            writeError("set a value");
     }
     return finish(good);
 }
@@ -420,6 +432,8 @@ bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_
         return false;
     Stmt s(prepared("DELETE FROM vals WHERE key_l=? AND name_l=?"));
     const bool good = s.text(1, lowerPath(root, key)).text(2, RegFold(name)).step() == SQLITE_DONE;
+    if (!good)
+        writeError("delete a value");
     return finish(good);
 }
 
@@ -442,6 +456,8 @@ bool RegistryStore::deleteKey(RegRoot root, std::string_view key)
         Stmt v(prepared("DELETE FROM vals WHERE key_l=? OR (key_l>=? AND key_l<?)"));
         good = v.text(1, p).text(2, lo).text(3, hi).step() == SQLITE_DONE;
     }
+    if (!good)
+        writeError("delete a key");
     return finish(good);
 }
 

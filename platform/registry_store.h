@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,10 +48,19 @@ std::optional<std::pair<RegRoot, std::string>> SplitRegPath(std::string_view ful
 // names are compared without regard to ASCII case and keep the case they were
 // created with. Keys are '\'-separated paths; empty parts are ignored.
 //
+// Key and value names with a line break are refused on write: a registry
+// script could not carry them, so an export would not import again.
+//
+// Every error message (lastError) names the store file and SQLite's own cause.
+//
 // Every write runs in its own transaction unless it is made inside transact(),
 // which applies a whole batch or nothing. A database that cannot be opened or
 // is not a registry database makes every read report "missing" and every write
 // fail; such a file is never overwritten or removed.
+//
+// The Windows build implements the same class on the real registry, always in
+// its 32-bit view as the game and the suite's 32-bit installs wrote it; the
+// path is not used there.
 class RegistryStore {
 public:
     enum class Mode { ReadOnly, ReadWrite };
@@ -64,7 +74,7 @@ public:
     RegistryStore(const RegistryStore&) = delete;
     RegistryStore& operator=(const RegistryStore&) = delete;
 
-    bool ok() const { return m_db != nullptr; }
+    bool ok() const;
     const std::string& path() const { return m_path; }
     const std::string& lastError() const { return m_error; }
 
@@ -92,6 +102,9 @@ private:
     bool begin();
     bool finish(bool commit);
     bool fail(const char* what);
+    bool failWith(const char* what, const std::string& cause);
+    void writeError(const char* what);
+    bool refuseName(std::string_view name, const char* kind);
     void closeDb();
     // Statements live as long as the connection: preparing them anew for every
     // value would cost more than the writes themselves. Keyed by the SQL literal.
@@ -108,7 +121,16 @@ private:
     Mode m_mode;
     int m_depth = 0;
     bool m_batchFailed = false;
+#ifdef _WIN32
+    // The real registry has no transactions: transact() keeps what each write
+    // replaced and puts it back when the batch fails.
+    struct Journal;
+    std::unique_ptr<Journal> m_journal;
+#endif
 };
+
+// A key or value name no store takes: a line break would end a script's line.
+bool RegNameHasLineBreak(std::string_view name);
 
 // Lower-cases ASCII letters only: registry names are compared byte-wise otherwise.
 std::string RegFold(std::string_view s);

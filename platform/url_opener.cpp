@@ -14,8 +14,9 @@ bool DesktopUrlOpener::open(const std::string& url)
 {
     // xdg-open is what the desktop services use on a free desktop; it needs no
     // GUI connection in this process, so the core stays free of Qt Gui.
-    return QProcess::startDetached(QStringLiteral("xdg-open"),
-                                   QStringList{QString::fromLocal8Bit(url.c_str())});
+    return QProcess::startDetached(
+        QStringLiteral("xdg-open"),
+        QStringList{QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size()))});
 }
 
 UrlOpener& CurrentUrlOpener()

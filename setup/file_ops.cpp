@@ -1,149 +1,27 @@
 #include "setup/file_ops.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 
 namespace qmsetup {
 
+namespace fs = qm::fs;
+
 bool MakeDirectoryPath(const std::string& path)
 {
-    std::string p = path;
-    if (p.empty() || p.back() != '/')
-        p += '/';
-    // Every prefix up to a separator, left to right; failures on prefixes that
-    // exist already are expected.
-    for (size_t k = p.find('/'); k != std::string::npos; k = p.find('/', k + 1)) {
-        if (k == 0)
-            continue;
-        ::mkdir(p.substr(0, k).c_str(), 0755);
-    }
-    struct stat st {};
-    return ::stat(path.empty() ? "." : path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return fs::MakeFolders(path.empty() ? std::string(".") : path);
 }
 
 bool SourceFileSize(const std::string& path, int64_t* size)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    fs::ReadFile file(path);
+    if (!file.isOpen())
         return false;
-    struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    if (ok && size)
-        *size = static_cast<int64_t>(st.st_size);
-    return ok;
-}
-
-namespace {
-
-bool fail(std::string* error, const std::string& what)
-{
-    if (error)
-        *error = what + ": " + std::strerror(errno);
-    return false;
-}
-
-} // namespace
-
-bool CopyFileAtomic(const std::string& source, const std::string& destination, std::string* error)
-{
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return fail(error, "open " + source);
-    struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        errno = EISDIR;
-        return fail(error, "not a file: " + source);
-    }
-    const size_t slash = destination.find_last_of('/');
-    const std::string base =
-        slash == std::string::npos ? destination : destination.substr(slash + 1);
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : destination.substr(0, slash + 1);
-    std::string tmpl = folder + "." + base + ".qmtmp.XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    const int out = ::mkostemp(name.data(), O_CLOEXEC);
-    if (out < 0) {
-        const int e = errno;
-        ::close(in);
-        errno = e;
-        return fail(error, "create in " + folder);
-    }
-    const std::string tmp = name.data();
-
-    bool ok = true;
-    std::string what;
-    ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
-    // In-kernel copy first; plain reads and writes where it is not offered.
-    bool useRead = false;
-    for (;;) {
-        if (!useRead) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-            if (n > 0)
-                continue;
-            if (n == 0)
-                break;
-            if (errno == EINTR)
-                continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
-                useRead = true;
-                continue;
-            }
-            ok = false;
-            what = "write " + tmp;
-            break;
-        }
-        static thread_local std::vector<char> buf(1 << 20);
-        const ssize_t n = ::read(in, buf.data(), buf.size());
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            what = "read " + source;
-            break;
-        }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buf.data() + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                ok = false;
-                what = "write " + tmp;
-                break;
-            }
-            done += w;
-        }
-        if (!ok)
-            break;
-    }
-    const int savedErrno = errno;
-    if (ok && ::fchmod(out, st.st_mode & 07777) != 0) {
-        ok = false;
-        what = "permissions of " + tmp;
-    }
-    if (::close(out) != 0 && ok) {
-        ok = false;
-        what = "close " + tmp;
-    }
-    ::close(in);
-    if (ok && ::rename(tmp.c_str(), destination.c_str()) != 0) {
-        ok = false;
-        what = "rename to " + destination;
-    }
-    if (!ok) {
-        const int e = errno ? errno : savedErrno;
-        ::unlink(tmp.c_str());
-        errno = e;
-        return fail(error, what);
-    }
+    if (size)
+        *size = static_cast<int64_t>(file.size());
     return true;
 }
 
@@ -167,6 +45,123 @@ bool IsContainedRelativePath(const std::string& entry)
         start = end + 1;
     }
     return true;
+}
+
+std::string OverlongNamePart(const std::string& path)
+{
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (end - start > kMaxFileNameBytes)
+            return path.substr(start, end - start);
+        start = end + 1;
+    }
+    return {};
+}
+
+namespace {
+
+// The hidden name an old file is kept under while the install runs.
+std::string backupPathOf(const std::string& path)
+{
+    const std::string folder = fs::FolderOf(path);
+    const std::string name = fs::FileNameOf(path);
+    std::string backup = "." + name + ".qmold";
+    if (backup.size() > kMaxFileNameBytes) {
+        char hash[32];
+        std::snprintf(hash, sizeof hash, ".qmold-%016zx", std::hash<std::string>{}(name));
+        backup = hash;
+    }
+    return folder + backup;
+}
+
+} // namespace
+
+InstallJournal::~InstallJournal()
+{
+    if (!m_done)
+        rollBack();
+}
+
+bool InstallJournal::willWrite(const std::string& path, std::string* error)
+{
+    for (const Entry& e : m_entries)
+        if (e.path == path)
+            return true; // written twice in one run: the first old file is the one to keep
+    Entry entry{path, {}};
+    if (fs::Exists(path)) {
+        entry.backup = backupPathOf(path);
+        fs::RemoveFile(entry.backup); // a leftover of a run that died
+        // A second name keeps the old file (or link) where it is until the copy
+        // replaces it; where links are not offered, a copy of it. A folder in
+        // the way is no file to keep: the write itself will fail.
+        if (!fs::LinkFile(path, entry.backup)) {
+            const fs::FileKind kind = fs::Stat(path).kind;
+            if (kind == fs::FileKind::Folder)
+                entry.backup.clear();
+            else if (kind != fs::FileKind::Regular ||
+                     !fs::CopyFileAtomic(path, entry.backup, {fs::CopyMode::Keep, false}, error))
+                return false;
+        }
+    }
+    m_entries.push_back(std::move(entry));
+    m_written.push_back(path);
+    return true;
+}
+
+bool InstallJournal::makeFolders(const std::string& path)
+{
+    // The levels that are missing now are the ones this install makes.
+    std::vector<std::string> missing;
+    for (std::string p = path; !p.empty() && p != "/" && !fs::Exists(p);) {
+        missing.push_back(p);
+        const size_t cut = p.find_last_of('/');
+        if (cut == std::string::npos)
+            break;
+        p = p.substr(0, cut);
+    }
+    const bool ok = MakeDirectoryPath(path);
+    for (const std::string& m : missing)
+        if (fs::IsFolder(m))
+            m_madeFolders.push_back(m);
+    return ok;
+}
+
+void InstallJournal::commit()
+{
+    for (const Entry& e : m_entries)
+        if (!e.backup.empty())
+            fs::RemoveFile(e.backup);
+    m_done = true;
+}
+
+void InstallJournal::rollBack()
+{
+    for (auto e = m_entries.rbegin(); e != m_entries.rend(); ++e) {
+        if (e->backup.empty()) {
+            fs::RemoveFile(e->path);
+            continue;
+        }
+        fs::RenameReplace(e->backup, e->path);
+        // Where the write never happened both names are one file, and the
+        // rename does nothing: the spare name goes.
+        const fs::FileInfo kept = fs::Stat(e->backup);
+        const fs::FileInfo now = fs::Stat(e->path);
+        if (kept.kind != fs::FileKind::Missing && kept.device == now.device &&
+            kept.inode == now.inode)
+            fs::RemoveFile(e->backup);
+    }
+    // Deepest first; a folder that holds anything else stays.
+    std::vector<std::string> folders = m_madeFolders;
+    std::sort(folders.begin(), folders.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    for (const std::string& f : folders)
+        fs::RemoveEmptyFolder(f);
+    m_entries.clear();
+    m_madeFolders.clear();
+    m_done = true;
 }
 
 } // namespace qmsetup

@@ -21,6 +21,9 @@ enum class InstallResult {
     // would break the registry script, a path leaving the target folder, a
     // list too long); found before anything is created.
     InvalidDefinition = 7,
+    // The store refused the record (not writable, full, not a store): the
+    // module's files are put back as they were before the run.
+    RecordFailed = 8,
 };
 
 // The settings of the module being installed.
@@ -53,6 +56,8 @@ struct InstallRun {
     // for diagnostics.
     bool importOk = false;
     std::string importMessage;
+    // Modules of this run that failed (not counting one the user closed).
+    int failedModules = 0;
 };
 
 InstallResult InstallModule(const ModuleJob& job, InstallRun& run, InstallProgress& progress);
@@ -68,6 +73,10 @@ struct KitJob {
     std::vector<ModuleEntry> modules; // kit order, at most kMaxKitModules
     bool checkForUpdates = true;
 };
+
+// A kit module's job: its description read with the empty default, the
+// target and options of its entry, the kit's update-check flag.
+ModuleJob MakeKitModuleJob(const KitJob& kit, const ModuleEntry& entry);
 
 // Installs every selected module in turn and shows the summary. False when the
 // page is to be closed as cancelled (the update check or a module asked to

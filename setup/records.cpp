@@ -1,6 +1,7 @@
 #include "setup/records.h"
 
 #include "common/settings.h"
+#include "platform/string_util.h"
 #include "setup/definition_files.h"
 
 #include <cctype>
@@ -81,26 +82,48 @@ std::string stripTrailingSeparators(std::string p)
     return p;
 }
 
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 } // namespace
 
 std::string FolderCompareKey(const std::string& folder)
 {
-    return lower(stripTrailingSeparators(folder));
+    return qm::asciiLower(stripTrailingSeparators(folder));
 }
+
+namespace {
+
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+enum class RootKind { None, Separator, Drive };
+
+// How a full path names its root: "/..." or "C:\\..."; None for anything else.
+RootKind rootKindOf(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/')
+        return RootKind::Separator;
+    if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' &&
+        (path[2] == '\\' || path[2] == '/'))
+        return RootKind::Drive;
+    return RootKind::None;
+}
+
+} // namespace
 
 void ClassifyKitModule(ModuleEntry& e, const std::string& defaultDirectory,
                        const LastSetupSettings& last)
 {
     e.build = BuildNumberOf(e.versionText);
     e.targetFolder = defaultDirectory;
-    if (last.setupDrive.size() == 2 && !e.targetFolder.empty())
+    // The drive swap, only from one full path to another: a drive path
+    // ("C:\\...") takes the letter of a drive "D:"; a path beginning with the
+    // separator meets a "SetupDrive" beginning with it too, and stays. Anything
+    // else (a relative folder above all) would become an unrelated path, so
+    // it stays as written and the install judges it.
+    const RootKind kind = rootKindOf(e.targetFolder);
+    if (last.setupDrive.size() == 2 && kind != RootKind::None &&
+        rootKindOf(last.setupDrive + "/") == kind)
         e.targetFolder[0] = last.setupDrive[0];
     e.createShortcutStartMenu = last.createShortcutStartMenu;
     e.createShortcutDesktop = last.createShortcutDesktop;

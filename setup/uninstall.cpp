@@ -3,6 +3,8 @@
 #include "common/profile.h"
 #include "common/settings.h"
 #include "platform/desktop_association.h"
+#include "platform/file_system.h"
+#include "platform/process_start.h"
 #include "platform/registry_store.h"
 #include "platform/special_folders.h"
 #include "setup/definition_files.h"
@@ -11,39 +13,28 @@
 #include "setup/records.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace qmsetup {
 
-namespace fs = std::filesystem;
+namespace fs = qm::fs;
 
 namespace {
 
+// A file or link, never a folder.
 bool removeFile(const std::string& path)
 {
-    std::error_code ec;
-    const fs::file_status st = fs::symlink_status(path, ec);
-    if (ec || fs::is_directory(st) || !fs::exists(st))
-        return false;
-    return fs::remove(path, ec) && !ec;
+    return fs::RemoveFile(path);
 }
 
 // Removes a folder only when it is empty.
 void removeEmptyFolder(const std::string& path)
 {
-    std::error_code ec;
-    if (fs::is_directory(path, ec) && fs::is_empty(path, ec))
-        fs::remove(path, ec);
+    fs::RemoveEmptyFolder(path);
 }
 
 std::string readText(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return fs::ReadWholeFile(path, 1 << 20).value_or(std::string());
 }
 
 // A shortcut is the module's when it is a desktop entry that starts its program.
@@ -62,13 +53,36 @@ void removeShortcut(const std::string& folder, const std::string& displayName,
 // Other modules' kept descriptions in the same folder.
 bool folderSharedWithOthers(const std::string& folder)
 {
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec)) {
-        const std::string n = e.path().filename().string();
+    std::vector<fs::FolderEntry> entries;
+    fs::ListFolder(folder, &entries);
+    for (const fs::FolderEntry& e : entries) {
+        const std::string& n = e.name;
         if (n.rfind("_setup.", 0) == 0 && n.size() > 11 && n.compare(n.size() - 4, 4, ".dat") == 0)
             return true;
     }
     return false;
+}
+
+constexpr const char* kClassesKey = "Software\\Classes";
+
+// The classes below root whose shell\open\command starts one of files.
+std::vector<std::string> classesStarting(const qm::RegistryStore& store, qm::RegRoot root,
+                                         const std::vector<std::string>& files)
+{
+    std::vector<std::string> out;
+    if (files.empty())
+        return out;
+    for (const std::string& progId : store.subKeys(root, kClassesKey)) {
+        const auto v = store.value(
+            root, std::string(kClassesKey) + "\\" + progId + "\\shell\\open\\command", "");
+        if (!v)
+            continue;
+        const std::vector<std::string> args =
+            qm::SplitWindowsCommandLine(std::string(v->data.c_str()));
+        if (!args.empty() && std::find(files.begin(), files.end(), args[0]) != files.end())
+            out.push_back(progId);
+    }
+    return out;
 }
 
 } // namespace
@@ -88,8 +102,6 @@ UninstallOutcome UninstallModule(const std::string& displayName)
 {
     UninstallOutcome out;
     const InstalledModuleRecord rec = ReadInstalledModuleRecord(displayName, 0);
-    std::vector<std::string> extensions;
-    bool extensionsKnown = false;
 
     if (!rec.path.empty() && IsValidTargetFolder(rec.path)) {
         const std::string kept = InstalledDescriptionPath(rec.path, displayName);
@@ -120,8 +132,6 @@ UninstallOutcome UninstallModule(const std::string& displayName)
             });
             for (const std::string& d : dirs)
                 removeEmptyFolder(rec.path + "/" + d);
-            extensions = def.list("Extensions", "");
-            extensionsKnown = true;
             if (removeFile(kept))
                 out.removedFiles.push_back(kept);
             // The script and the update reply belong to the folder's last install.
@@ -146,23 +156,39 @@ UninstallOutcome UninstallModule(const std::string& displayName)
     if (!menuFolder.empty())
         removeEmptyFolder(menuFolder);
 
-    const std::string progId = ProgIdOf(displayName);
+    // Setup's own class, and every class whose open command starts a file that
+    // is gone now (the viewer registers itself under a name of its own).
     qm::RegistryStore store;
-    std::vector<std::string> withdrawn; // extensions whose key goes
+    std::vector<std::pair<qm::RegRoot, std::string>> classes;
+    for (const qm::RegRoot root : {qm::HKEY_LOCAL_MACHINE, qm::HKEY_CURRENT_USER})
+        for (const std::string& progId : classesStarting(store, root, out.removedFiles))
+            classes.emplace_back(root, progId);
+    const std::string ownProgId = ProgIdOf(displayName);
+    if (std::none_of(classes.begin(), classes.end(), [&](const auto& c) {
+            return c.first == qm::HKEY_LOCAL_MACHINE &&
+                   qm::RegFold(c.second) == qm::RegFold(ownProgId);
+        }))
+        classes.emplace_back(qm::HKEY_LOCAL_MACHINE, ownProgId);
+
+    std::vector<std::pair<std::string, std::vector<std::string>>> withdrawn; // class, extensions
     const bool ok = store.transact([&] {
         bool good = true;
-        if (extensionsKnown) {
-            for (const std::string& ext : extensions) {
-                const std::string key = "Software\\Classes\\." + ext;
-                // Another program may have taken the extension since.
-                const auto v = store.value(qm::HKEY_LOCAL_MACHINE, key, "");
-                if (v && std::string(v->data.c_str()) == progId) {
-                    good = store.deleteKey(qm::HKEY_LOCAL_MACHINE, key) && good;
-                    withdrawn.push_back(ext);
+        for (const auto& [root, progId] : classes) {
+            std::vector<std::string> extensions;
+            // Another program may have taken an extension since: only those
+            // still naming the class go.
+            for (const std::string& sub : store.subKeys(root, kClassesKey)) {
+                if (sub.empty() || sub[0] != '.')
+                    continue;
+                const auto v = store.value(root, std::string(kClassesKey) + "\\" + sub, "");
+                if (v && qm::RegFold(std::string(v->data.c_str())) == qm::RegFold(progId)) {
+                    good = store.deleteKey(root, std::string(kClassesKey) + "\\" + sub) && good;
+                    extensions.push_back(sub.substr(1));
                 }
             }
+            good = store.deleteKey(root, std::string(kClassesKey) + "\\" + progId) && good;
+            withdrawn.emplace_back(progId, extensions);
         }
-        good = store.deleteKey(qm::HKEY_LOCAL_MACHINE, "Software\\Classes\\" + progId) && good;
         good =
             store.deleteKey(qm::HKEY_LOCAL_MACHINE, std::string(kToolsKey) + "\\" + displayName) &&
             good;
@@ -174,8 +200,9 @@ UninstallOutcome UninstallModule(const std::string& displayName)
         out.problem +=
             "The record of " + displayName + " could not be removed: " + store.lastError();
     } else {
-        // The desktop had the class from the install script; it goes with the keys.
-        qm::WithdrawFileClassFromDesktop(progId, withdrawn);
+        // The desktop had the classes from the store; they go with the keys.
+        for (const auto& [progId, extensions] : withdrawn)
+            qm::WithdrawFileClassFromDesktop(progId, extensions);
     }
     return out;
 }

@@ -2,40 +2,48 @@
 
 #include "common/profile.h"
 #include "common/settings.h"
+#include "platform/file_system.h"
 #include "platform/http_client.h"
 #include "platform/url_opener.h"
 #include "setup/file_ops.h"
 #include "setup/records.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-
-#ifndef QM_UPDATE_SERVER_URL
-#define QM_UPDATE_SERVER_URL "http://localhost"
-#endif
-
 namespace qmsetup {
 
-std::string UpdateServerBaseUrl()
+namespace {
+
+// The reply is fetched into a folder only this user can enter, made afresh,
+// and read from there: nobody else can put a file in its place.
+std::optional<std::string> fetch(const std::string& url)
 {
-    std::string url = QM_UPDATE_SERVER_URL;
-    if (const char* v = std::getenv("QM_UPDATE_SERVER"); v && *v)
-        url = v;
-    while (!url.empty() && url.back() == '/')
-        url.pop_back();
-    return url;
+    std::string temp = qm::GetTempFolder();
+    if (temp.empty())
+        temp = "/tmp";
+    const std::string folder = qm::fs::MakePrivateFolder(temp, "qmsetup-");
+    if (folder.empty())
+        return std::nullopt;
+    std::optional<std::string> body;
+    const std::string file = folder + "/reply";
+    if (qm::CurrentHttpClient().getToFile(url, file).ok())
+        body = qm::fs::ReadWholeFile(file, kMaxReplyBytes);
+    qm::fs::RemoveTree(folder);
+    return body;
 }
 
-bool DownloadToFile(const std::string& url, const std::string& localPath, SetupMessages& messages)
+} // namespace
+
+std::optional<std::string> DownloadToFile(const std::string& url, const std::string& localPath,
+                                          SetupMessages& messages)
 {
-    const qm::HttpResult r = qm::CurrentHttpClient().getToFile(url, localPath);
-    if (r.ok())
-        return true;
+    std::optional<std::string> body = fetch(url);
+    if (body && qm::fs::SaveFileAtomic(localPath, *body))
+        return body;
     messages.message(kConnectFailedCaption, kConnectFailedText, SetupMessages::Buttons::Ok,
                      SetupMessages::Answer::Ok, SetupMessages::Icon::None);
-    ::unlink(localPath.c_str()); // a file only, never a folder of that name
-    return false;
+    // An older reply must not speak for this check; a folder of that name stays.
+    if (qm::fs::Stat(localPath).kind != qm::fs::FileKind::Folder)
+        qm::fs::RemoveFile(localPath);
+    return std::nullopt;
 }
 
 namespace {
@@ -45,11 +53,12 @@ constexpr const char* kQuestionTail =
     "version.\nPress 'No' if you want to continue installing the old version.\nPress 'Cancel' "
     "if you want to close Setup without doing anything.";
 
-UpdateCheckOutcome compare(const std::string& localFile, int localBuild, const std::string& head,
-                           const std::string& thisVersion, const std::string& pageUrl,
-                           InstallProgress& progress)
+UpdateCheckOutcome compare(const std::optional<std::string>& replyText, int localBuild,
+                           const std::string& head, const std::string& thisVersion,
+                           const std::string& pageUrl, InstallProgress& progress)
 {
-    const qm::ProfileFile reply(localFile);
+    // No reply is no information: build 0, never newer.
+    const qm::ProfileFile reply = qm::ProfileFile::fromText(replyText.value_or(std::string()));
     const int remoteBuild = reply.integer("Version", "VersionBuild", 0);
     const std::string remoteText = reply.text("Version", "VersionString", "<unknown version>");
     if (remoteBuild > localBuild) {
@@ -84,8 +93,9 @@ UpdateCheckOutcome CheckModuleUpdate(const std::string& webName, const std::stri
     }
     const std::string base = UpdateServerBaseUrl();
     const std::string local = installDir + "/_setup.ver";
-    DownloadToFile(base + "/quorman/" + webName + "/module.data", local, progress);
-    return compare(local, BuildNumberOf(version),
+    const auto reply =
+        DownloadToFile(base + "/quorman/" + webName + "/module.data", local, progress);
+    return compare(reply, BuildNumberOf(version),
                    "There is a newer version of this application available on the internet. It "
                    "is recommended that you download the new version.",
                    version, base + "/cgi-bin/quorman.cgi?module=" + webName, progress);
@@ -101,8 +111,8 @@ UpdateCheckOutcome CheckKitUpdate(const std::string& webName, const std::string&
     while (temp.size() > 1 && temp.back() == '/')
         temp.pop_back();
     const std::string local = temp + "/kit_setup.ver";
-    DownloadToFile(base + "/quorman/" + webName + "/kit.data", local, progress);
-    return compare(local, versionBuild,
+    const auto reply = DownloadToFile(base + "/quorman/" + webName + "/kit.data", local, progress);
+    return compare(reply, versionBuild,
                    "There is a newer version of this kit available on the internet. It is "
                    "recommended that you download the new version.",
                    versionText, base + "/cgi-bin/quormankit.cgi?kit=" + webName, progress);

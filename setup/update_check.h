@@ -1,14 +1,15 @@
 #pragma once
 
+#include "common/update_server.h"
 #include "setup/progress.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qmsetup {
 
-// Root address of the maker's server, no trailing slash: $QM_UPDATE_SERVER
-// when set, else the build's configured value.
-std::string UpdateServerBaseUrl();
+using qm::UpdateServerBaseUrl;
 
 enum class UpdateCheckOutcome {
     Continue,       // go on installing
@@ -21,11 +22,15 @@ inline constexpr const char* kConnectFailedText =
     "version. Press 'OK' to continue installation.";
 inline constexpr const char* kConnectFailedCaption = "Check for Updates failed";
 
-// GET of url into localPath through the current HttpClient. A failure (no
-// connection, time-out, a body over the size cap, a redirect loop, a file
-// that cannot be written) shows the connection-failure message and deletes
-// localPath. True when the file was stored.
-bool DownloadToFile(const std::string& url, const std::string& localPath, SetupMessages& messages);
+// GET of url, kept as localPath (saved atomically: a file or link planted
+// there is replaced, never followed or read). A failure (no connection,
+// time-out, a body over the size cap, a redirect loop, a local copy that
+// cannot be saved) shows the connection-failure message, deletes an older
+// localPath and gives nothing: no information, never another file's content.
+std::optional<std::string> DownloadToFile(const std::string& url, const std::string& localPath,
+                                          SetupMessages& messages);
+// A version file is a few lines; anything longer is not one.
+inline constexpr uint64_t kMaxReplyBytes = 1 << 20;
 
 // The module check of an install: status, target folder, "_setup.ver", the
 // question. On DirectoryFailed *errorText holds the install's message.

@@ -1,17 +1,15 @@
 #include "tblview/tbl_converter.h"
 
+#include "platform/file_system.h"
+
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <istream>
 #include <memory>
 #include <ostream>
-#include <random>
 #include <string_view>
 
 #if defined(__SSE2__)
@@ -241,7 +239,8 @@ private:
         m_lineCapacity = capacity;
     }
 
-    // Splits a block into lines: LF dropped, "<" and ">" escaped on the way in,
+    // Splits a block into lines at CR and at an LF not after a CR (an LF after
+    // a CR is dropped), "<" and ">" escaped on the way in,
     // "/*" and "*/" noted so the block-comment rule needs no second scan.
     void consume(const unsigned char* p, size_t n)
     {
@@ -249,6 +248,7 @@ private:
         // copy below may store up to 16 bytes ahead, so one reservation covers
         // the whole block.
         reserveLine(m_lineLength + 4 * n + kCopyAhead + 1);
+        const unsigned char* const blockStart = p;
         const unsigned char* end = p + n;
         char* line = m_line.get();
         char* q = line + m_lineLength;
@@ -268,6 +268,14 @@ private:
                 q = line;
                 break;
             case Lf:
+                // LF after CR belongs to the CR's line end; a lone LF (Linux
+                // line ends) ends the line as a CR would.
+                if ((p - 2 >= blockStart ? p[-2] : m_lastByte) == '\r')
+                    break;
+                *q++ = '\r';
+                m_lineLength = static_cast<size_t>(q - line);
+                emitLine();
+                q = line;
                 break;
             case Less:
                 std::memcpy(q, "&lt;", 4);
@@ -292,6 +300,8 @@ private:
             }
         }
         m_lineLength = static_cast<size_t>(q - line);
+        if (n > 0)
+            m_lastByte = blockStart[n - 1];
     }
 
     // Copies bytes that need no attention 16 at a time and stops in front of
@@ -489,6 +499,7 @@ private:
     bool m_hasCommentStart = false;
     bool m_hasCommentEnd = false;
     bool m_inComment = false;
+    unsigned char m_lastByte = 0; // the previous block's last byte
     std::string m_wrapped;
 };
 
@@ -520,86 +531,43 @@ private:
     std::ostream& m_out;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Our own blocks are large, so stdio's buffer would only add a copy.
-FilePtr openUnbuffered(const std::string& path, const char* mode)
-{
-    FilePtr file(std::fopen(path.c_str(), mode));
-    if (file)
-        std::setvbuf(file.get(), nullptr, _IONBF, 0);
-    return file;
-}
-
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(std::FILE* file) : m_file(file) {}
-    size_t read(char* buffer, size_t n) override { return std::fread(buffer, 1, n, m_file); }
-    bool failed() const { return std::ferror(m_file) != 0; }
+    FileSource(qm::fs::ReadFile& file, const ConvertProgress& progress)
+        : m_file(file), m_progress(progress)
+    {
+    }
+    size_t read(char* buffer, size_t n) override
+    {
+        const size_t got = m_file.read(buffer, n);
+        m_done += got;
+        if (m_progress)
+            m_progress(m_done, m_file.size());
+        return got;
+    }
+    // The facade's read gives 0 at the end and on an error alike: a table
+    // that ends before its size was read could not be read.
+    bool failed() const { return m_done < m_file.size(); }
 
 private:
-    std::FILE* m_file;
+    qm::fs::ReadFile& m_file;
+    const ConvertProgress& m_progress;
+    uint64_t m_done = 0;
 };
 
-class FileSink : public ByteSink {
+class SaveSink : public ByteSink {
 public:
-    explicit FileSink(std::FILE* file) : m_file(file) {}
-    bool write(const char* data, size_t n) override { return std::fwrite(data, 1, n, m_file) == n; }
+    explicit SaveSink(qm::fs::AtomicSave& out) : m_out(out) {}
+    bool write(const char* data, size_t n) override { return m_out.write(data, n); }
 
 private:
-    std::FILE* m_file;
+    qm::fs::AtomicSave& m_out;
 };
 
 void setError(std::string* error, const std::string& text)
 {
     if (error)
         *error = text;
-}
-
-std::string describeErrno(int code)
-{
-    return code ? std::string(": ") + std::strerror(code) : std::string();
-}
-
-// A new file beside target that no other process is writing ("x": create only).
-// Pages are written there and moved over the target when complete, so a failed
-// load keeps the previous page and a link planted at the page's path in a
-// shared temporary folder is replaced, never written through.
-FilePtr createSibling(const std::string& target, std::string& path)
-{
-    std::random_device random;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        path = target + ".part" + std::to_string(random());
-        FilePtr file = openUnbuffered(path, "wbx");
-        if (file || errno != EEXIST)
-            return file;
-    }
-    return nullptr;
-}
-
-// Closes the sibling and, if everything before went well, moves it over the
-// target; otherwise it is removed. Returns an error text, empty on success.
-std::string finishSibling(FilePtr file, const std::string& path, const std::string& target,
-                          bool written, int writeErrno)
-{
-    errno = 0;
-    const bool closed = std::fclose(file.release()) == 0;
-    std::string failure;
-    if (!written || !closed) {
-        failure = "Cannot write \"" + target + "\"" + describeErrno(written ? errno : writeErrno);
-    } else {
-        std::error_code renamed;
-        std::filesystem::rename(path, target, renamed);
-        if (!renamed)
-            return {};
-        failure = "Cannot replace \"" + target + "\": " + renamed.message();
-    }
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return failure;
 }
 
 } // namespace
@@ -614,55 +582,50 @@ void ConvertTable(std::istream& table, std::ostream& page, AnchorList& anchors)
 }
 
 bool ConvertTableFile(const std::string& tablePath, const std::string& pagePath,
-                      AnchorList& anchors, std::string* error)
+                      AnchorList& anchors, std::string* error, const ConvertProgress& progress)
 {
-    errno = 0;
-    FilePtr table = openUnbuffered(tablePath, "rb");
-    if (!table) {
-        setError(error, "Cannot open \"" + tablePath + "\"" + describeErrno(errno));
+    // Regular files only: a FIFO named like a table must not block the load.
+    qm::fs::ReadFile table;
+    if (!table.open(tablePath)) {
+        setError(error, "Cannot open " + table.error());
         return false;
     }
-
-    std::string partPath;
-    errno = 0;
-    FilePtr part = createSibling(pagePath, partPath);
-    if (!part) {
-        setError(error, "Cannot create \"" + pagePath + "\"" + describeErrno(errno));
+    // The page goes beside its final place and replaces it only when whole, so
+    // a failed load keeps the previous page, and a link planted at the page's
+    // path is replaced, never written through.
+    qm::fs::AtomicSave part(pagePath);
+    if (!part.isOpen()) {
+        setError(error, "Cannot create \"" + pagePath + "\": " + part.error());
         return false;
     }
 
     AnchorList converted;
-    FileSource source(table.get());
-    FileSink sink(part.get());
+    FileSource source(table, progress);
+    SaveSink sink(part);
     PageWriter writer(sink);
-    errno = 0;
     Converter(source, writer, converted).run();
     const bool written = writer.finish();
-    const int ioErrno = errno;
     if (source.failed()) {
-        finishSibling(std::move(part), partPath, pagePath, false, ioErrno);
-        setError(error, "Cannot read \"" + tablePath + "\"" + describeErrno(ioErrno));
+        part.cancel();
+        setError(error, "Cannot read \"" + tablePath + "\"");
         return false;
     }
-    if (std::string failure = finishSibling(std::move(part), partPath, pagePath, written, ioErrno);
-        !failure.empty()) {
-        setError(error, failure);
+    if (!written || !part.commit()) {
+        setError(error, "Cannot write \"" + pagePath + "\": " + part.error());
         return false;
     }
     anchors.swap(converted);
     return true;
 }
 
+std::string_view EmptyPageText()
+{
+    return kEmptyPage;
+}
+
 bool WriteEmptyPage(const std::string& pagePath)
 {
-    std::string partPath;
-    FilePtr part = createSibling(pagePath, partPath);
-    if (!part)
-        return false;
-    errno = 0;
-    const bool written =
-        std::fwrite(kEmptyPage.data(), 1, kEmptyPage.size(), part.get()) == kEmptyPage.size();
-    return finishSibling(std::move(part), partPath, pagePath, written, errno).empty();
+    return qm::fs::SaveFileAtomic(pagePath, kEmptyPage);
 }
 
 } // namespace gridlens

@@ -9,8 +9,6 @@
 
 namespace qm::vpp {
 
-namespace {
-
 unsigned char FoldByte(unsigned char c)
 {
     if (c >= 'A' && c <= 'Z')
@@ -28,6 +26,8 @@ unsigned char FoldByte(unsigned char c)
         return c;
     }
 }
+
+namespace {
 
 bool IsReservedDeviceName(std::string_view name)
 {

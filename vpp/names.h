@@ -12,6 +12,7 @@ namespace qm::vpp {
 // The Windows-1252 lower-case form, byte for byte (ASCII, the accented
 // letters and the three caron/ligature pairs).
 std::string FoldName(std::string_view name);
+unsigned char FoldByte(unsigned char c);
 bool SameName(std::string_view a, std::string_view b);
 
 // Why name cannot be an entry name, or "" when it can: empty, longer than 59

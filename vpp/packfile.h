@@ -49,7 +49,9 @@ struct Entry {
 
 struct Directory {
     std::vector<Entry> entries;
-    uint32_t totalSizeField = 0; // what the header claims
+    // What the header claims the whole file holds. Tools disagree on it (some
+    // count the data only) and the game does not rely on it: not a warning.
+    uint32_t totalSizeField = 0;
     uint64_t fileSize = 0;
     // Faults the game lives with: the packfile still opens.
     std::vector<std::string> warnings;

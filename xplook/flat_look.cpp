@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegion>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyleOptionComplex>
@@ -28,6 +29,7 @@
 #include <QTextEdit>
 #include <QTreeView>
 #include <algorithm>
+#include <iterator>
 
 namespace qm::xp {
 
@@ -190,6 +192,246 @@ void ArrowGlyph(QPainter& g, const QRect& r, Qt::ArrowType arrow, const QColor& 
             g.fillRect(QRect(c.x() + 2 - i, c.y() - half, 1, 2 * half + 1), colour);
             break;
         }
+    }
+}
+
+// What every control's painter gets: the control, its state and colours.
+struct FramePaint {
+    QPainter& g;
+    QRect r;
+    Colours c;
+    QWidget* w;
+    uint16_t state;
+    int hotItem;
+    bool enabled;
+    bool hot; // hot or focused: the raised look
+};
+
+void paintEditLike(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    EditLikeFrame(g, r, c, state, enabled);
+}
+
+void paintSpinBox(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
+    // One frame around the edit and its arrows, then each arrow half.
+    EditLikeFrame(g, r, c, state, enabled);
+    auto* spin = static_cast<QAbstractSpinBox*>(w);
+    QStyleOptionSpinBox opt;
+    opt.initFrom(spin);
+    opt.frame = spin->hasFrame();
+    opt.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+    for (auto sc : {QStyle::SC_SpinBoxUp, QStyle::SC_SpinBoxDown}) {
+        const QRect half = style->subControlRect(QStyle::CC_SpinBox, &opt, sc, spin);
+        if (half.isValid())
+            PartFrame(g, half, c, hot && enabled);
+    }
+}
+
+void paintCombo(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
+    EditLikeFrame(g, r, c, state, enabled);
+    const int arrow = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
+    QRect button = Inset(r, 2);
+    button.setLeft(button.right() + 1 - arrow);
+    if (!enabled)
+        Frame(g, button, c.face, c.face, c.face, c.face);
+    else
+        PartFrame(g, button, c, hot);
+}
+
+void paintPushButton(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    auto* b = static_cast<QPushButton*>(w);
+    const bool over = state & kStateHot;
+    const QColor cc = over ? c.dkShadow : c.shadow;
+    const QColor d = over ? c.light : c.face;
+    const QColor e = over ? c.shadow : c.face;
+    if (enabled && b->isDefault())
+        Frame(g, r, c.dkShadow, c.dkShadow, c.highlight, cc, d, e);
+    else if (b->isChecked())
+        Frame(g, r, cc, c.highlight, e, d);
+    else
+        Frame(g, r, c.highlight, cc, d, e, c.face, c.face);
+}
+
+// Where the style puts a check box's or radio button's indicator.
+QRect IndicatorOf(QAbstractButton* button, QStyle::SubElement element)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    return button->style()->subElementRect(element, &opt, button);
+}
+
+void paintCheckBox(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    auto* b = static_cast<QCheckBox*>(w);
+    const QRect indicator = IndicatorOf(b, QStyle::SE_CheckBoxIndicator);
+    const QRect box(indicator.center() - QPoint(6, 6), QSize(13, 13));
+    if (state & kStateHot)
+        Frame(g, box, c.dkShadow, c.highlight, c.shadow, c.face);
+    else if (!enabled)
+        Frame(g, box, c.shadow, c.highlight, c.face, c.face);
+    else {
+        const QColor x = b->checkState() == Qt::PartiallyChecked ? c.highlight : c.window;
+        Frame(g, box, c.shadow, c.highlight, x, x);
+    }
+    // The native indicator may be larger than Windows' 13x13 box; its own
+    // border would show beside ours (right and bottom, where centring rounds).
+    const QColor back = w->palette().color(w->backgroundRole());
+    for (const QRect& rest : QRegion(indicator).subtracted(QRegion(box)))
+        g.fillRect(rest, back);
+}
+
+void paintRadioButton(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    const QRect indicator =
+        IndicatorOf(static_cast<QAbstractButton*>(w), QStyle::SE_RadioButtonIndicator);
+    QColor e = c.window, d = c.window;
+    if (state & kStateHot) {
+        e = c.dkShadow;
+        d = c.window;
+    } else if (!enabled) {
+        e = c.face;
+        d = c.highlight;
+    }
+    RadioMark(g, indicator.center() - QPoint(5, 5), c.shadow, e, c.face, d);
+}
+
+void paintScrollBar(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
+    auto* bar = static_cast<QScrollBar*>(w);
+    const bool vertical = bar->orientation() == Qt::Vertical;
+    const int length = vertical ? r.height() : r.width();
+    const int extent = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
+    const int arrow = length < 2 * extent ? length / 2 : extent;
+    auto part = [&](int from, int size) {
+        return vertical ? QRect(r.left(), r.top() + from, r.width(), size)
+                        : QRect(r.left() + from, r.top(), size, r.height());
+    };
+    // The bar is drawn whole: a light track, two arrow squares and the thumb.
+    g.fillRect(r, c.light);
+    const QRect first = part(0, arrow), second = part(length - arrow, arrow);
+    for (const QRect& a : {first, second}) {
+        g.fillRect(a, c.face);
+        PartFrame(g, a, c, hot);
+    }
+    const QColor glyph = enabled ? GetSysColor(COLOR_BTNTEXT, w->palette()) : c.shadow;
+    ArrowGlyph(g, first, vertical ? Qt::UpArrow : Qt::LeftArrow, glyph);
+    ArrowGlyph(g, second, vertical ? Qt::DownArrow : Qt::RightArrow, glyph);
+    if (!enabled)
+        return;
+    const int winMax = bar->maximum() + std::max(bar->pageStep(), 1) - 1;
+    const auto thumb = ScrollThumb(length - 2 * arrow, bar->minimum(), winMax, bar->pageStep(),
+                                   bar->value(), 8, extent, true);
+    if (thumb) {
+        const QRect t = part(arrow + thumb->offset, thumb->length);
+        g.fillRect(t, c.face);
+        PartFrame(g, t, c, hot);
+    }
+}
+
+void paintTrackbar(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
+    auto* slider = static_cast<QSlider*>(w);
+    QStyleOptionSlider opt;
+    opt.initFrom(slider);
+    opt.orientation = slider->orientation();
+    opt.minimum = slider->minimum();
+    opt.maximum = slider->maximum();
+    opt.sliderPosition = slider->sliderPosition();
+    opt.sliderValue = slider->value();
+    opt.tickPosition = slider->tickPosition();
+    opt.upsideDown = slider->invertedAppearance() != (opt.orientation == Qt::Horizontal &&
+                                                      slider->layoutDirection() == Qt::RightToLeft);
+    const QRect groove =
+        style->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, slider);
+    const QRect handle =
+        style->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider);
+    // The channel is a thin sunken strip along the middle of the groove.
+    QRect channel = groove;
+    if (opt.orientation == Qt::Horizontal)
+        channel = QRect(groove.left(), groove.center().y() - 2, groove.width(), 4);
+    else
+        channel = QRect(groove.center().x() - 2, groove.top(), 4, groove.height());
+    g.fillRect(r, c.face);
+    Frame(g, channel, c.shadow, c.highlight, hot ? c.dkShadow : c.face, hot ? c.light : c.face);
+    const QSlider::TickPosition ticks = slider->tickPosition();
+    if (ticks == QSlider::TicksAbove || ticks == QSlider::TicksBelow) {
+        PointedThumb(g, handle, opt.orientation, ticks == QSlider::TicksBelow, c, hot);
+        return;
+    }
+    g.fillRect(handle, c.face);
+    if (hot)
+        Frame(g, handle, c.highlight, c.dkShadow, c.light, c.shadow);
+    else
+        Frame(g, handle, c.highlight, c.shadow, c.face, c.face);
+}
+
+void paintHeader(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    auto* h = static_cast<QHeaderView*>(w);
+    int end = 0;
+    for (int v = 0; v < h->count(); ++v) {
+        const int logical = h->logicalIndex(v);
+        if (h->isSectionHidden(logical))
+            continue;
+        const int pos = h->sectionViewportPosition(logical);
+        const int size = h->sectionSize(logical);
+        const QRect s = h->orientation() == Qt::Horizontal ? QRect(pos, 0, size, r.height())
+                                                           : QRect(0, pos, r.width(), size);
+        if (logical == hotItem && (state & kStateHot))
+            Frame(g, s, c.highlight, c.dkShadow, c.light, c.shadow);
+        else
+            Frame(g, s, c.highlight, c.shadow, c.face, c.face);
+        end = std::max(end, pos + size);
+    }
+    if (h->orientation() == Qt::Horizontal && end < r.width())
+        Frame(g, QRect(end, 0, r.width() - end, r.height()), c.highlight, c.shadow, c.face, c.face);
+}
+
+void paintTabBar(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    auto* bar = static_cast<QTabBar*>(w);
+    for (int i = 0; i < bar->count(); ++i) {
+        const QRect t = bar->tabRect(i);
+        const bool over = i == hotItem && (state & kStateHot);
+        // Lit top and left, shaded right side; the tab opens towards its page.
+        g.fillRect(QRect(t.left(), t.top(), t.width() - 1, 1), c.highlight);
+        g.fillRect(QRect(t.left(), t.top(), 1, t.height()), c.highlight);
+        g.fillRect(QRect(t.right(), t.top(), 1, t.height()), c.shadow);
+        g.fillRect(QRect(t.right() - 1, t.top() + 1, 1, t.height() - 1), over ? c.light : c.face);
+    }
+}
+
+void paintTabPage(const FramePaint& p)
+{
+    const auto& [g, r, c, w, state, hotItem, enabled, hot] = p;
+    QStyle* style = w->style();
+    auto* tabs = static_cast<QTabWidget*>(w);
+    QStyleOptionTabWidgetFrame opt;
+    opt.initFrom(tabs);
+    const QRect pane = style->subElementRect(QStyle::SE_TabWidgetTabPane, &opt, tabs);
+    DrawRing(&g, pane, c.shadow, c.shadow);
+    DrawRing(&g, Inset(pane, 1), c.face, c.face);
+    // Open where the selected tab joins the page.
+    if (QTabBar* bar = tabs->tabBar(); bar && bar->currentIndex() >= 0) {
+        const QRect t = bar->tabRect(bar->currentIndex()).translated(bar->pos());
+        g.fillRect(QRect(t.left() + 1, pane.top(), t.width() - 2, 1), c.face);
     }
 }
 
@@ -408,208 +650,18 @@ void FlatControl::paintFrame(QPainter& g, const QRect& r)
     QWidget* w = m_window;
     if (!w)
         return;
-    const Colours c(w->palette());
-    const bool enabled = w->isEnabled();
-    const bool hot = m_state & (kStateHot | kStateFocused);
-    QStyle* style = w->style();
-
-    switch (m_kind) {
-    case ControlKind::Plain:
-    case ControlKind::Edit:
-        EditLikeFrame(g, r, c, m_state, enabled);
-        break;
-    case ControlKind::SpinBox: {
-        // One frame around the edit and its arrows, then each arrow half.
-        EditLikeFrame(g, r, c, m_state, enabled);
-        auto* spin = static_cast<QAbstractSpinBox*>(w);
-        QStyleOptionSpinBox opt;
-        opt.initFrom(spin);
-        opt.frame = spin->hasFrame();
-        opt.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
-        for (auto sc : {QStyle::SC_SpinBoxUp, QStyle::SC_SpinBoxDown}) {
-            const QRect half = style->subControlRect(QStyle::CC_SpinBox, &opt, sc, spin);
-            if (half.isValid())
-                PartFrame(g, half, c, hot && enabled);
-        }
-        break;
-    }
-    case ControlKind::Combo: {
-        EditLikeFrame(g, r, c, m_state, enabled);
-        const int arrow = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
-        QRect button = Inset(r, 2);
-        button.setLeft(button.right() + 1 - arrow);
-        if (!enabled)
-            Frame(g, button, c.face, c.face, c.face, c.face);
-        else
-            PartFrame(g, button, c, hot);
-        break;
-    }
-    case ControlKind::PushButton: {
-        auto* b = static_cast<QPushButton*>(w);
-        const bool over = m_state & kStateHot;
-        const QColor cc = over ? c.dkShadow : c.shadow;
-        const QColor d = over ? c.light : c.face;
-        const QColor e = over ? c.shadow : c.face;
-        if (enabled && b->isDefault())
-            Frame(g, r, c.dkShadow, c.dkShadow, c.highlight, cc, d, e);
-        else if (b->isChecked())
-            Frame(g, r, cc, c.highlight, e, d);
-        else
-            Frame(g, r, c.highlight, cc, d, e, c.face, c.face);
-        break;
-    }
-    case ControlKind::CheckBox: {
-        auto* b = static_cast<QCheckBox*>(w);
-        QStyleOptionButton opt;
-        opt.initFrom(b);
-        const QRect indicator = style->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, b);
-        const QRect box(indicator.center() - QPoint(6, 6), QSize(13, 13));
-        if (m_state & kStateHot)
-            Frame(g, box, c.dkShadow, c.highlight, c.shadow, c.face);
-        else if (!enabled)
-            Frame(g, box, c.shadow, c.highlight, c.face, c.face);
-        else {
-            const QColor x = b->checkState() == Qt::PartiallyChecked ? c.highlight : c.window;
-            Frame(g, box, c.shadow, c.highlight, x, x);
-        }
-        break;
-    }
-    case ControlKind::RadioButton: {
-        auto* b = static_cast<QRadioButton*>(w);
-        QStyleOptionButton opt;
-        opt.initFrom(b);
-        const QRect indicator = style->subElementRect(QStyle::SE_RadioButtonIndicator, &opt, b);
-        QColor e = c.window, d = c.window;
-        if (m_state & kStateHot) {
-            e = c.dkShadow;
-            d = c.window;
-        } else if (!enabled) {
-            e = c.face;
-            d = c.highlight;
-        }
-        RadioMark(g, indicator.center() - QPoint(5, 5), c.shadow, e, c.face, d);
-        break;
-    }
-    case ControlKind::ScrollBar: {
-        auto* bar = static_cast<QScrollBar*>(w);
-        const bool vertical = bar->orientation() == Qt::Vertical;
-        const int length = vertical ? r.height() : r.width();
-        const int extent = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
-        const int arrow = length < 2 * extent ? length / 2 : extent;
-        auto part = [&](int from, int size) {
-            return vertical ? QRect(r.left(), r.top() + from, r.width(), size)
-                            : QRect(r.left() + from, r.top(), size, r.height());
-        };
-        // The bar is drawn whole: a light track, two arrow squares and the thumb.
-        g.fillRect(r, c.light);
-        const QRect first = part(0, arrow), second = part(length - arrow, arrow);
-        for (const QRect& a : {first, second}) {
-            g.fillRect(a, c.face);
-            PartFrame(g, a, c, hot);
-        }
-        const QColor glyph = enabled ? GetSysColor(COLOR_BTNTEXT, w->palette()) : c.shadow;
-        ArrowGlyph(g, first, vertical ? Qt::UpArrow : Qt::LeftArrow, glyph);
-        ArrowGlyph(g, second, vertical ? Qt::DownArrow : Qt::RightArrow, glyph);
-        if (!enabled)
-            break;
-        const int winMax = bar->maximum() + std::max(bar->pageStep(), 1) - 1;
-        const auto thumb = ScrollThumb(length - 2 * arrow, bar->minimum(), winMax, bar->pageStep(),
-                                       bar->value(), 8, extent, true);
-        if (thumb) {
-            const QRect t = part(arrow + thumb->offset, thumb->length);
-            g.fillRect(t, c.face);
-            PartFrame(g, t, c, hot);
-        }
-        break;
-    }
-    case ControlKind::Trackbar: {
-        auto* slider = static_cast<QSlider*>(w);
-        QStyleOptionSlider opt;
-        opt.initFrom(slider);
-        opt.orientation = slider->orientation();
-        opt.minimum = slider->minimum();
-        opt.maximum = slider->maximum();
-        opt.sliderPosition = slider->sliderPosition();
-        opt.sliderValue = slider->value();
-        opt.tickPosition = slider->tickPosition();
-        opt.upsideDown =
-            slider->invertedAppearance() !=
-            (opt.orientation == Qt::Horizontal && slider->layoutDirection() == Qt::RightToLeft);
-        const QRect groove =
-            style->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, slider);
-        const QRect handle =
-            style->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider);
-        // The channel is a thin sunken strip along the middle of the groove.
-        QRect channel = groove;
-        if (opt.orientation == Qt::Horizontal)
-            channel = QRect(groove.left(), groove.center().y() - 2, groove.width(), 4);
-        else
-            channel = QRect(groove.center().x() - 2, groove.top(), 4, groove.height());
-        g.fillRect(r, c.face);
-        Frame(g, channel, c.shadow, c.highlight, hot ? c.dkShadow : c.face, hot ? c.light : c.face);
-        const QSlider::TickPosition ticks = slider->tickPosition();
-        if (ticks == QSlider::TicksAbove || ticks == QSlider::TicksBelow) {
-            PointedThumb(g, handle, opt.orientation, ticks == QSlider::TicksBelow, c, hot);
-            break;
-        }
-        g.fillRect(handle, c.face);
-        if (hot)
-            Frame(g, handle, c.highlight, c.dkShadow, c.light, c.shadow);
-        else
-            Frame(g, handle, c.highlight, c.shadow, c.face, c.face);
-        break;
-    }
-    case ControlKind::Header: {
-        auto* h = static_cast<QHeaderView*>(w);
-        int end = 0;
-        for (int v = 0; v < h->count(); ++v) {
-            const int logical = h->logicalIndex(v);
-            if (h->isSectionHidden(logical))
-                continue;
-            const int pos = h->sectionViewportPosition(logical);
-            const int size = h->sectionSize(logical);
-            const QRect s = h->orientation() == Qt::Horizontal ? QRect(pos, 0, size, r.height())
-                                                               : QRect(0, pos, r.width(), size);
-            if (logical == m_hotItem && (m_state & kStateHot))
-                Frame(g, s, c.highlight, c.dkShadow, c.light, c.shadow);
-            else
-                Frame(g, s, c.highlight, c.shadow, c.face, c.face);
-            end = std::max(end, pos + size);
-        }
-        if (h->orientation() == Qt::Horizontal && end < r.width())
-            Frame(g, QRect(end, 0, r.width() - end, r.height()), c.highlight, c.shadow, c.face,
-                  c.face);
-        break;
-    }
-    case ControlKind::TabBar: {
-        auto* bar = static_cast<QTabBar*>(w);
-        for (int i = 0; i < bar->count(); ++i) {
-            const QRect t = bar->tabRect(i);
-            const bool over = i == m_hotItem && (m_state & kStateHot);
-            // Lit top and left, shaded right side; the tab opens towards its page.
-            g.fillRect(QRect(t.left(), t.top(), t.width() - 1, 1), c.highlight);
-            g.fillRect(QRect(t.left(), t.top(), 1, t.height()), c.highlight);
-            g.fillRect(QRect(t.right(), t.top(), 1, t.height()), c.shadow);
-            g.fillRect(QRect(t.right() - 1, t.top() + 1, 1, t.height() - 1),
-                       over ? c.light : c.face);
-        }
-        break;
-    }
-    case ControlKind::TabPage: {
-        auto* tabs = static_cast<QTabWidget*>(w);
-        QStyleOptionTabWidgetFrame opt;
-        opt.initFrom(tabs);
-        const QRect pane = style->subElementRect(QStyle::SE_TabWidgetTabPane, &opt, tabs);
-        DrawRing(&g, pane, c.shadow, c.shadow);
-        DrawRing(&g, Inset(pane, 1), c.face, c.face);
-        // Open where the selected tab joins the page.
-        if (QTabBar* bar = tabs->tabBar(); bar && bar->currentIndex() >= 0) {
-            const QRect t = bar->tabRect(bar->currentIndex()).translated(bar->pos());
-            g.fillRect(QRect(t.left() + 1, pane.top(), t.width() - 2, 1), c.face);
-        }
-        break;
-    }
-    }
+    const FramePaint p{
+        g,       r,         Colours(w->palette()), w,
+        m_state, m_hotItem, w->isEnabled(),        bool(m_state & (kStateHot | kStateFocused))};
+    // One painter per kind, in the order of ControlKind.
+    using Painter = void (*)(const FramePaint&);
+    static constexpr Painter kPainters[] = {
+        paintEditLike,   paintEditLike, paintSpinBox,     paintCombo,
+        paintPushButton, paintCheckBox, paintRadioButton, paintScrollBar,
+        paintTrackbar,   paintHeader,   paintTabBar,      paintTabPage,
+    };
+    static_assert(std::size(kPainters) == static_cast<size_t>(ControlKind::TabPage) + 1);
+    kPainters[static_cast<size_t>(m_kind)](p);
 }
 
 FlatLookManager& FlatLookManager::Instance()
@@ -648,8 +700,7 @@ bool FlatLookManager::SubclassWindow(QWidget* widget)
     const auto kind = KindOf(widget);
     if (!kind)
         return false;
-    auto* control = new FlatControl(widget, *kind);
-    m_controls[widget] = control;
+    m_controls[widget] = std::make_unique<FlatControl>(widget, *kind);
     connect(widget, &QObject::destroyed, this, [this, widget] { ForgetWindow(widget); });
     if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
         // A list's header and its scroll bars get the look with it.
@@ -672,7 +723,6 @@ void FlatLookManager::ForgetWindow(QWidget* widget)
     auto it = m_controls.find(widget);
     if (it == m_controls.end())
         return;
-    delete it->second;
     m_controls.erase(it);
     if (m_hotWindow == widget)
         m_hotWindow = nullptr;
@@ -683,7 +733,7 @@ void FlatLookManager::ForgetWindow(QWidget* widget)
 FlatControl* FlatLookManager::controlOf(const QWidget* widget) const
 {
     auto it = m_controls.find(widget);
-    return it == m_controls.end() ? nullptr : it->second;
+    return it == m_controls.end() ? nullptr : it->second.get();
 }
 
 bool FlatLookManager::insideComposite(const QWidget* widget) const

@@ -4,13 +4,14 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
+#include <QWidget>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 
 class QPainter;
-class QWidget;
 
 namespace qm::xp {
 
@@ -135,7 +136,7 @@ private:
     bool m_hooked = false;
     bool m_enabled = true;
     HookMode m_mode = HookMode::OnDialogInit;
-    std::map<const QWidget*, FlatControl*> m_controls;
+    std::map<const QWidget*, std::unique_ptr<FlatControl>> m_controls;
     std::set<const QWidget*> m_dialogs;
     QPointer<QWidget> m_hotWindow;
     QTimer m_timer;

@@ -30,7 +30,9 @@ QColor GetSysColor(SysColour index, const QPalette& palette)
     case COLOR_HIGHLIGHTTEXT: // text on the selection
         return palette.color(QPalette::Active, QPalette::HighlightedText);
     case COLOR_GRAYTEXT: // the text of disabled items
-        return palette.color(QPalette::Disabled, QPalette::Text);
+        // Windows' own grey: Qt styles' disabled text is far lighter, and the
+        // XP look lightens it once more, to nearly white on white.
+        return QColor(128, 128, 128);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "xplook/xp_menu.h"
 
 #include "common/settings.h"
+#include "common/ui/drawn_picture.h"
 #include "xplook/xp_menu_style.h"
 
 #include <QActionGroup>
@@ -45,9 +46,9 @@ QChar MnemonicOf(const QString& text)
 
 QPixmap MakePictureStrip(const std::vector<QIcon>& pictures, QSize cell)
 {
-    QPixmap strip(cell.width() * static_cast<int>(std::max<size_t>(pictures.size(), 1)),
-                  cell.height());
-    strip.fill(Qt::transparent);
+    // At the screen's pixel ratio, so each icon paints its sharpest version.
+    QPixmap strip = qm::ui::DevicePixmap(QSize(
+        cell.width() * static_cast<int>(std::max<size_t>(pictures.size(), 1)), cell.height()));
     QPainter p(&strip);
     for (size_t i = 0; i < pictures.size(); ++i)
         pictures[i].paint(&p, QRect(QPoint(static_cast<int>(i) * cell.width(), 0), cell));
@@ -309,13 +310,18 @@ bool XpMenu::LoadToolbar(const ToolbarPictures& pictures)
             continue; // a separator has no picture
         const int index = image++;
         XpMenuItem* item = findItem(id);
-        const QRect source(index * pictures.cell.width(), 0, pictures.cell.width(),
-                           pictures.cell.height());
+        // The strip may hold several device pixels per logical one.
+        const qreal ratio = pictures.strip.devicePixelRatio();
+        const QRect source(QPoint(qRound(index * pictures.cell.width() * ratio), 0),
+                           pictures.cell * ratio);
         if (!item || !pictures.strip.rect().contains(source))
             continue;
         QPixmap picture = pictures.strip.copy(source);
-        if (picture.size() != cell())
-            picture = picture.scaled(cell(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture.setDevicePixelRatio(ratio);
+        if (picture.deviceIndependentSize().toSize() != cell()) {
+            picture = picture.scaled(cell() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            picture.setDevicePixelRatio(ratio);
+        }
         item->imageIndex = index;
         setPicture(*item, picture);
         added = true;

@@ -41,11 +41,12 @@ void DrawEtchedLine(QPainter* p, int left, int right, int y, const QPalette& pal
     Fill(p, QRect(left, y + 1, right - left, 1), GetSysColor(COLOR_BTNHIGHLIGHT, pal));
 }
 
-QPixmap PictureOf(const QStyleOptionMenuItem& item, QSize cell, bool enabled)
+// At the painter's pixel ratio: a 1x picture would be stretched on a scaled screen.
+QPixmap PictureOf(const QStyleOptionMenuItem& item, QSize cell, qreal ratio, bool enabled)
 {
     if (item.icon.isNull())
         return {};
-    return item.icon.pixmap(cell, 1.0, enabled ? QIcon::Normal : QIcon::Disabled);
+    return item.icon.pixmap(cell, ratio, enabled ? QIcon::Normal : QIcon::Disabled);
 }
 
 } // namespace
@@ -154,7 +155,7 @@ void XpMenuStyle::drawPicture(QPainter* p, const QStyleOptionMenuItem& item, con
                               const QColor& background) const
 {
     const bool enabled = item.state & State_Enabled;
-    const QPixmap picture = PictureOf(item, cell(), true);
+    const QPixmap picture = PictureOf(item, cell(), p->device()->devicePixelRatioF(), true);
     if (enabled) {
         p->drawPixmap(at, picture);
         return;
@@ -345,6 +346,10 @@ QSize XpMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* optio
             const QString key = KeyOf(item->text);
             if (!key.isEmpty())
                 s.rwidth() -= QFontMetrics(MenuFont()).horizontalAdvance(key);
+            // Windows widens every owner-drawn item by the check-mark width
+            // (SM_CXMENUCHECK - 1); without it the widest label runs into its key.
+            if (item->menuItemType != QStyleOptionMenuItem::Separator)
+                s.rwidth() += kMenuCheckWidth - 1;
             return s;
         }
     }

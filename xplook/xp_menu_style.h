@@ -13,6 +13,8 @@ namespace qm::xp {
 // Picture cell sizes of the two looks.
 inline constexpr QSize kXpCell{20, 20};
 inline constexpr QSize kClassicCell{16, 15};
+// SM_CXMENUCHECK at 96 DPI: the width of a menu check mark.
+inline constexpr int kMenuCheckWidth = 13;
 
 // The height of a plain menu item in the menu font: the stand-in for SM_CYMENU.
 int MenuItemBaseHeight();

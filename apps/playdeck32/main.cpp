@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
@@ -22,8 +25,11 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    // argv as the system gave it (Qt has taken its own options out): a path
+    // that is not UTF-8 must still name its file.
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     playdeck::CPLAYDECK32App launcher;
-    if (!launcher.InitInstance(QCoreApplication::arguments().mid(1)))
+    if (!launcher.InitInstance(arguments))
         return launcher.exitCode();
     return app.exec();
 }

@@ -1,3 +1,4 @@
+#include "platform/file_system.h"
 #include "setup/ui/setup_app.h"
 
 #include <QApplication>
@@ -6,5 +7,5 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QMSetup"));
-    return qmsetup::RunQmSetup(QApplication::applicationFilePath().toLocal8Bit().toStdString());
+    return qmsetup::RunQmSetup(qm::fs::ProgramPath());
 }

@@ -1,14 +1,15 @@
 #include "common/ui/file_dialog.h"
 
+#include "common/ui/answer_queue.h"
+
 #include <QFileDialog>
-#include <deque>
 
 namespace qm::ui {
 
 namespace {
-std::deque<QString>& queued()
+AnswerQueue<QString>& queued()
 {
-    static std::deque<QString> q;
+    static AnswerQueue<QString> q;
     return q;
 }
 QString& lastDefault()
@@ -16,49 +17,39 @@ QString& lastDefault()
     static QString s;
     return s;
 }
-bool takeQueued(QString& out)
+// Remembers what the dialog proposes, then answers from the queue or asks.
+template <typename Ask> QString answer(const QString& proposed, Ask ask)
 {
-    if (queued().empty())
-        return false;
-    out = queued().front();
-    queued().pop_front();
-    return true;
+    lastDefault() = proposed;
+    if (auto queuedAnswer = queued().take())
+        return *queuedAnswer;
+    return ask();
 }
 } // namespace
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter)
 {
-    lastDefault() = dir;
-    QString r;
-    if (takeQueued(r))
-        return r;
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    return answer(dir, [&] { return QFileDialog::getOpenFileName(parent, caption, dir, filter); });
 }
 
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption,
                                     const QString& defaultPath, const QString& filter)
 {
-    lastDefault() = defaultPath;
-    QString r;
-    if (takeQueued(r))
-        return r;
-    return QFileDialog::getSaveFileName(parent, caption, defaultPath, filter);
+    return answer(defaultPath, [&] {
+        return QFileDialog::getSaveFileName(parent, caption, defaultPath, filter);
+    });
 }
 
 QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption,
                                          const QString& dir)
 {
-    lastDefault() = dir;
-    QString r;
-    if (takeQueued(r))
-        return r;
-    return QFileDialog::getExistingDirectory(parent, caption, dir);
+    return answer(dir, [&] { return QFileDialog::getExistingDirectory(parent, caption, dir); });
 }
 
 void FileDialog::setNextFileName(const QString& name)
 {
-    queued().push_back(name);
+    queued().push(name);
 }
 QString FileDialog::lastDefaultPath()
 {

@@ -1,11 +1,13 @@
 #include "common/ui/message_box.h"
 
+#include "common/ui/answer_queue.h"
+
 namespace qm::ui {
 
 namespace {
-std::deque<QMessageBox::StandardButton>& answers()
+AnswerQueue<QMessageBox::StandardButton>& answers()
 {
-    static std::deque<QMessageBox::StandardButton> q;
+    static AnswerQueue<QMessageBox::StandardButton> q;
     return q;
 }
 std::vector<MessageBox::Shown>& shown()
@@ -33,11 +35,8 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, QMessageBox::Icon 
                                              QMessageBox::StandardButton defaultButton)
 {
     shown().push_back({icon, caption, text, buttons});
-    if (!answers().empty()) {
-        auto a = answers().front();
-        answers().pop_front();
-        return a;
-    }
+    if (auto queued = answers().take())
+        return *queued;
     if (autoAnswer())
         return defaultButton != QMessageBox::NoButton ? defaultButton : firstButton(buttons);
     QMessageBox box(icon, caption, text, buttons, parent);
@@ -48,7 +47,7 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, QMessageBox::Icon 
 
 void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
 {
-    answers().push_back(answer);
+    answers().push(answer);
 }
 void MessageBox::setAutoAnswer(bool on)
 {

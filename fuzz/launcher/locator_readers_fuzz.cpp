@@ -1,5 +1,7 @@
-// The Wine registry and Steam VDF readers on arbitrary text: no crash, no hang,
-// and every library a VDF yields is a string from a well-formed tree.
+// The Wine registry, Steam VDF and Lutris YAML readers on arbitrary text: no
+// crash, no hang, and every library a VDF yields is a string from a
+// well-formed tree.
+#include "launcher/game_stores.h"
 #include "launcher/steam_library.h"
 #include "launcher/wine_registry.h"
 
@@ -15,5 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto libraries = playdeck::VdfLibraryFolders(text);
     if (!libraries.empty() && !playdeck::ParseVdf(text))
         std::abort();
+    // Decoding and folding never make a scalar longer than its source.
+    for (const auto& [key, value] : playdeck::ReadYamlScalars(text))
+        if (value.size() > text.size())
+            std::abort();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "launcher/ui/level_list_model.h"
 
+#include "common/qt_text.h"
 namespace playdeck {
 
 void LevelListModel::setColumns(std::span<const ColumnSpec> columns)
@@ -43,7 +44,7 @@ const std::string& LevelListModel::bytes(int row, int column) const
 QString LevelListModel::text(int row, int column) const
 {
     const std::string& cell = bytes(row, column);
-    return QString::fromLocal8Bit(cell.data(), static_cast<qsizetype>(cell.size()));
+    return qm::DisplayText(cell);
 }
 
 int LevelListModel::rowCount(const QModelIndex& parent) const

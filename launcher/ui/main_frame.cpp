@@ -1,5 +1,6 @@
 #include "launcher/ui/main_frame.h"
 
+#include "common/qt_text.h"
 #include "common/tools_library.h"
 #include "common/ui/dialog_units.h"
 #include "launcher/game_locator.h"
@@ -31,8 +32,8 @@ QRect FrameGeometryFor(const QRect& screen)
 
 QString FrameTitle()
 {
-    return QStringLiteral("Quorvel Manager PLAYDECK32 - [") +
-           QString::fromLocal8Bit(GetGameFolder()) + QStringLiteral("]");
+    return QStringLiteral("Quorvel Manager PLAYDECK32 - [") + qm::DisplayText(GetGameFolder()) +
+           QStringLiteral("]");
 }
 
 CMainFrame::CMainFrame(QWidget* parent)

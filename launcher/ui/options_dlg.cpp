@@ -1,6 +1,7 @@
 #include "launcher/ui/options_dlg.h"
 
 #include "common/ui/dialog_units.h"
+#include "common/ui/edit_bytes.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -12,23 +13,15 @@ namespace playdeck {
 
 namespace {
 
-QString local(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string bytes(const QString& s)
-{
-    return s.toLocal8Bit().toStdString();
-}
-
-// Characters outside ASCII take more than one byte in the store: the limit is
-// kept in bytes, so nothing typed becomes unreadable.
+// Characters outside ASCII take more than one byte in the store (typed text
+// is stored as UTF-8): the limit is kept in bytes, so nothing typed becomes
+// unreadable.
 class StoreLimitValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        return input.toLocal8Bit().size() > kOptionsEditMax ? Invalid : Acceptable;
+        return input.toUtf8().size() > kOptionsEditMax ? Invalid : Acceptable;
     }
 };
 
@@ -99,15 +92,15 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent)
     connect(m_cancel, &QPushButton::clicked, this, &COptionsDlg::reject);
 
     const LauncherOptions o = ReadLauncherOptions();
-    m_switches->setText(local(o.commandLineSwitches));
+    qm::ui::SetEditBytes(m_switches, o.commandLineSwitches);
     m_asInLauncher->setChecked(o.switchesAsInLauncher);
-    m_group->setText(local(o.programGroup));
+    qm::ui::SetEditBytes(m_group, o.programGroup);
     m_programsMenu->setChecked(o.programGroupBelowPrograms);
-    m_nameLevels->setText(local(o.nameLevels));
-    m_nameMods->setText(local(o.nameMods));
-    m_nameModLevels->setText(local(o.nameModLevels));
+    qm::ui::SetEditBytes(m_nameLevels, o.nameLevels);
+    qm::ui::SetEditBytes(m_nameMods, o.nameMods);
+    qm::ui::SetEditBytes(m_nameModLevels, o.nameModLevels);
     if (m_runner)
-        m_runner->setText(local(o.gameRunner));
+        qm::ui::SetEditBytes(m_runner, o.gameRunner);
     m_doubleClick->setChecked(o.doubleClickLaunch);
     m_autoClose->setChecked(o.autoClose);
     m_xpStyle->setChecked(o.xpMenuStyle);
@@ -145,20 +138,20 @@ void COptionsDlg::applySwitchesRule()
     const bool fromGame = m_asInLauncher->isChecked();
     m_switches->setEnabled(!fromGame);
     if (fromGame)
-        m_switches->setText(local(GameLauncherSwitches()));
+        qm::ui::SetEditBytes(m_switches, GameLauncherSwitches());
 }
 
 LauncherOptions COptionsDlg::values() const
 {
     LauncherOptions o;
-    o.commandLineSwitches = bytes(m_switches->text());
+    o.commandLineSwitches = qm::ui::EditBytes(m_switches);
     o.switchesAsInLauncher = m_asInLauncher->isChecked();
-    o.programGroup = bytes(m_group->text());
+    o.programGroup = qm::ui::EditBytes(m_group);
     o.programGroupBelowPrograms = m_programsMenu->isChecked();
-    o.nameLevels = bytes(m_nameLevels->text());
-    o.nameMods = bytes(m_nameMods->text());
-    o.nameModLevels = bytes(m_nameModLevels->text());
-    o.gameRunner = m_runner ? bytes(m_runner->text()) : std::string();
+    o.nameLevels = qm::ui::EditBytes(m_nameLevels);
+    o.nameMods = qm::ui::EditBytes(m_nameMods);
+    o.nameModLevels = qm::ui::EditBytes(m_nameModLevels);
+    o.gameRunner = m_runner ? qm::ui::EditBytes(m_runner) : std::string();
     o.doubleClickLaunch = m_doubleClick->isChecked();
     o.autoClose = m_autoClose->isChecked();
     o.xpMenuStyle = m_xpStyle->isChecked();

@@ -1,5 +1,7 @@
 #include "launcher/ui/pictures.h"
 
+#include "common/ui/drawn_picture.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -71,25 +73,20 @@ void drawPicture(QPainter& p, const char* name)
 
 QIcon ToolbarPicture(const char* name)
 {
-    QPixmap pm(kToolbarPictureSize, kToolbarPictureSize);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    drawPicture(p, name);
-    p.end();
-    return QIcon(pm);
+    return qm::ui::DrawnIcon(QSize(kToolbarPictureSize, kToolbarPictureSize),
+                             [name](QPainter& p) { drawPicture(p, name); });
 }
 
 QPixmap SplashLargePicture(QSize size)
 {
-    QPixmap pm(size);
+    QPixmap pm = qm::ui::DevicePixmap(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, size.height());
     sky.setColorAt(0, QColor(30, 20, 20));
     sky.setColorAt(0.6, QColor(120, 30, 20));
     sky.setColorAt(1, QColor(200, 90, 30));
-    p.fillRect(pm.rect(), sky);
+    p.fillRect(QRect(QPoint(), size), sky);
     // A ridge of red rock, the game's planet.
     QPainterPath ridge;
     const double w = size.width(), h = size.height();
@@ -119,8 +116,7 @@ QPixmap SplashLargePicture(QSize size)
 
 QPixmap SplashSmallPicture(QSize size)
 {
-    QPixmap pm(size);
-    pm.fill(Qt::transparent);
+    QPixmap pm = qm::ui::DevicePixmap(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(120, 20, 20), 2));
@@ -131,7 +127,7 @@ QPixmap SplashSmallPicture(QSize size)
     f.setPixelSize(qMax(8, size.height() / 3));
     p.setFont(f);
     p.setPen(QColor(120, 20, 20));
-    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("QM"));
+    p.drawText(QRect(QPoint(), size), Qt::AlignCenter, QStringLiteral("QM"));
     return pm;
 }
 

@@ -8,11 +8,10 @@
 #include "launcher/ui/playdeck32_view.h"
 #include "launcher/ui/splash_dlg.h"
 #include "launcher/ui/vpp_action_dlg.h"
+#include "platform/file_system.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
 #include <QTimer>
 
 namespace playdeck {
@@ -48,24 +47,24 @@ int SplashPauseMs()
     return ms < 0 ? 0 : ms;
 }
 
-std::string CommandLineFile(const QStringList& arguments)
+std::string CommandLineFile(const std::vector<std::string>& arguments)
 {
-    QString text = arguments.join(QLatin1Char(' '));
-    qsizetype b = 0, e = text.size();
-    while (b < e && text[b] == QLatin1Char('"'))
+    // The command line's own bytes: a name that is not UTF-8 still names the file.
+    std::string text;
+    for (size_t i = 0; i < arguments.size(); ++i)
+        text += (i ? " " : "") + arguments[i];
+    size_t b = 0, e = text.size();
+    while (b < e && text[b] == '"')
         ++b;
-    while (e > b && text[e - 1] == QLatin1Char('"'))
+    while (e > b && text[e - 1] == '"')
         --e;
-    text = text.mid(b, e - b);
-    if (text.isEmpty())
+    text = text.substr(b, e - b);
+    if (text.empty())
         return {};
-    // A folder opens for reading on this system; it is still no packfile.
-    if (!QFileInfo(text).isFile())
+    // ReadFile opens regular files only: a folder or a FIFO is no packfile.
+    if (!qm::fs::ReadFile(text).isOpen())
         return {};
-    QFile f(text);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QFile::encodeName(text).toStdString();
+    return text;
 }
 
 CPLAYDECK32App::CPLAYDECK32App() = default;
@@ -74,11 +73,11 @@ std::string CPLAYDECK32App::executablePath() const
 {
     if (!m_executablePath.empty())
         return m_executablePath;
-    return QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    return qm::fs::ProgramPath();
 }
 CPLAYDECK32App::~CPLAYDECK32App() = default;
 
-bool CPLAYDECK32App::InitInstance(const QStringList& arguments)
+bool CPLAYDECK32App::InitInstance(const std::vector<std::string>& arguments)
 {
     EnableFlatLook();
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvel Network"));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QStringList>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace playdeck {
 
@@ -16,7 +16,7 @@ int SplashPauseMs();
 // The packfile a command line names for the action chooser: the text after
 // the program name with double quotes stripped from both ends, when it names
 // a regular file that can be opened for reading; "" otherwise.
-std::string CommandLineFile(const QStringList& arguments);
+std::string CommandLineFile(const std::vector<std::string>& arguments);
 
 // The launcher's application object: start-up and ownership of the frame.
 class CPLAYDECK32App {
@@ -27,7 +27,7 @@ public:
     // Start-up in the launcher's order. arguments: the command line after the
     // program name. True when the main window is up; false when the program
     // is to end with exitCode().
-    bool InitInstance(const QStringList& arguments);
+    bool InitInstance(const std::vector<std::string>& arguments);
 
     int exitCode() const { return m_exitCode; }
     CMainFrame* mainFrame() const { return m_frame.get(); }

@@ -2,6 +2,8 @@
 
 #include "common/shortcut.h"
 #include "common/ui/dialog_units.h"
+#include "common/ui/drawn_picture.h"
+#include "common/ui/edit_bytes.h"
 #include "common/ui/message_box.h"
 #include "launcher/game_locator.h"
 
@@ -21,22 +23,17 @@ namespace playdeck {
 
 namespace {
 
-QString local(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // The wizard's header picture, drawn to the width of the dialog.
 QPixmap HeaderPicture(QSize size)
 {
-    QPixmap pm(size);
+    QPixmap pm = qm::ui::DevicePixmap(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, size.width(), 0);
     g.setColorAt(0, QColor(70, 20, 15));
     g.setColorAt(0.7, QColor(160, 50, 25));
     g.setColorAt(1, QColor(210, 110, 40));
-    p.fillRect(pm.rect(), g);
+    p.fillRect(QRect(QPoint(), size), g);
     QFont title = p.font();
     title.setBold(true);
     title.setPixelSize(std::max(10, size.height() * 2 / 5));
@@ -152,7 +149,7 @@ CShortcutWizardDlg::CShortcutWizardDlg(const ShortcutInput& input, QWidget* pare
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // Opening: the proposed name, the folders, nothing chosen yet.
-    m_name->setText(local(ProposedShortcutName(m_input)));
+    qm::ui::SetEditBytes(m_name, ProposedShortcutName(m_input));
     m_folders = BuildShortcutFolderTable();
     setProfilesVisible(false);
     m_directory->setEnabled(false);
@@ -192,7 +189,7 @@ void CShortcutWizardDlg::chooseLocation(int location)
         m_currentUser->setChecked(choice.profile == ShortcutProfile::CurrentUser);
         m_allUsers->setChecked(choice.profile == ShortcutProfile::AllUsers);
     }
-    m_directory->setText(local(choice.directory));
+    qm::ui::SetEditBytes(m_directory, choice.directory);
     m_directory->setEnabled(true);
     updateFinish();
 }
@@ -201,8 +198,8 @@ void CShortcutWizardDlg::chooseProfile(ShortcutProfile profile)
 {
     if (m_location < 0)
         return;
-    m_directory->setText(
-        local(FolderForProfile(m_folders[static_cast<size_t>(m_location)], profile)));
+    qm::ui::SetEditBytes(m_directory,
+                         FolderForProfile(m_folders[static_cast<size_t>(m_location)], profile));
 }
 
 void CShortcutWizardDlg::updateFinish()
@@ -217,8 +214,7 @@ void CShortcutWizardDlg::OnFinish()
     if (m_location == static_cast<int>(ShortcutLocation::StartMenu))
         EnsureStartMenuFolders();
     const int32_t result =
-        WriteLevelShortcut(m_input, m_directory->text().toLocal8Bit().toStdString(),
-                           m_name->text().toLocal8Bit().toStdString());
+        WriteLevelShortcut(m_input, qm::ui::EditBytes(m_directory), qm::ui::EditBytes(m_name));
     if (result == qm::kShortcutOk) {
         accept();
         return;

@@ -1,5 +1,6 @@
 #include "launcher/ui/vpp_action_dlg.h"
 
+#include "common/qt_text.h"
 #include "common/ui/dialog_units.h"
 #include "launcher/ui/launch_cmd.h"
 #include "launcher/ui/pictures.h"
@@ -16,11 +17,6 @@ namespace {
 constexpr int kTemplateWidth = 217;
 constexpr int kTemplateHeight = 139;
 constexpr int kPictureMargin = 8;
-
-QString local(const std::string& bytes)
-{
-    return QString::fromLocal8Bit(bytes);
-}
 } // namespace
 
 CChoiceButton::CChoiceButton(const QIcon& picture, const QString& text, QWidget* parent)
@@ -66,7 +62,7 @@ CVppActionDlg::CVppActionDlg(const std::string& path, QWidget* parent)
     auto* prompt = new QLabel(QString::fromLatin1(kChooserPrompt), this);
     prompt->setGeometry(fromUnits(7, 7, 203, 9));
 
-    m_play = new CChoiceButton(ToolbarPicture("play"), local(m_state.playText), this);
+    m_play = new CChoiceButton(ToolbarPicture("play"), qm::DisplayText(m_state.playText), this);
     m_play->setObjectName(QStringLiteral("playButton"));
     m_play->setGeometry(fromUnits(7, 18, 203, 27));
     m_view = new CChoiceButton(ToolbarPicture("view"), QString::fromLatin1(kViewButtonText), this);
@@ -77,7 +73,7 @@ CVppActionDlg::CVppActionDlg(const std::string& path, QWidget* parent)
     m_edit->setGeometry(fromUnits(7, 78, 203, 27));
 
     auto line = [this](const char* name, const std::string& text, int y) {
-        auto* l = new QLabel(local(text), this);
+        auto* l = new QLabel(qm::DisplayText(text), this);
         l->setObjectName(QString::fromLatin1(name));
         l->setGeometry(fromUnits(7, y, 148, 9));
         // The line is cut at its end as the old static text was; the whole

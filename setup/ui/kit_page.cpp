@@ -1,6 +1,7 @@
 #include "setup/ui/kit_page.h"
 
 #include "common/profile.h"
+#include "common/qt_text.h"
 #include "setup/ui/setup_page.h"
 
 #include <QCheckBox>
@@ -15,8 +16,12 @@ namespace qmsetup {
 namespace {
 QString local(const std::string& s)
 {
-    return QString::fromLocal8Bit(s);
+    return qm::DisplayText(s);
 }
+
+// Each list item keeps the bytes of its line, so the lookup by name below
+// compares bytes, not what the display rule made of them.
+constexpr int kLineBytesRole = Qt::UserRole + 1;
 
 std::function<void(CSetupPage&)>& configureHook()
 {
@@ -153,6 +158,9 @@ void CKitPage::initialise()
     m_list->clear();
     for (const ModuleEntry& e : m_entries) {
         auto* item = new QListWidgetItem(QStringLiteral(" ") + local(e.displayName), m_list);
+        const size_t named = e.displayName.find_first_not_of(' ');
+        const std::string line = named == std::string::npos ? "" : e.displayName.substr(named);
+        item->setData(kLineBytesRole, QByteArray(line.data(), static_cast<qsizetype>(line.size())));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(e.selected ? Qt::Checked : Qt::Unchecked);
     }
@@ -170,11 +178,7 @@ int CKitPage::highlightedModule() const
     const QListWidgetItem* item = m_list->currentItem();
     if (!item)
         return -1;
-    QString text = item->text();
-    int start = 0;
-    while (start < text.size() && text.at(start) == QLatin1Char(' '))
-        ++start;
-    const std::string line = text.mid(start).toLocal8Bit().toStdString();
+    const std::string line = item->data(kLineBytesRole).toByteArray().toStdString();
     // The last module whose name begins the line wins.
     int found = -1;
     for (size_t i = 0; i < m_entries.size(); ++i)

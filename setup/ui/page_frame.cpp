@@ -1,5 +1,7 @@
 #include "setup/ui/page_frame.h"
 
+#include "common/ui/drawn_picture.h"
+
 #include "setup/records.h"
 
 #include <QFontDatabase>
@@ -20,7 +22,7 @@ QFont SetupPageFont()
 
 QPixmap BannerPixmap(CPageFrame::Banner banner)
 {
-    QPixmap pm(497, 60);
+    QPixmap pm = qm::ui::DevicePixmap(QSize(497, 60));
     QPainter p(&pm);
     QLinearGradient g(0, 0, 497, 0);
     if (banner == CPageFrame::Banner::Main) {
@@ -30,7 +32,7 @@ QPixmap BannerPixmap(CPageFrame::Banner banner)
         g.setColorAt(0, QColor(0, 64, 0));
         g.setColorAt(1, QColor(0, 128, 128));
     }
-    p.fillRect(pm.rect(), g);
+    p.fillRect(QRect(0, 0, 497, 60), g);
     // A few rings at the right: the suite's mark.
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(255, 255, 255, 90), 3));

@@ -1,5 +1,6 @@
 #include "setup/ui/progress_page.h"
 
+#include "common/qt_text.h"
 #include "setup/ui/widget_messages.h"
 
 #include <QCloseEvent>
@@ -68,6 +69,7 @@ void CProgressPage::runInstall()
         keepOpen = RunSingleModuleInstall(*m_job, m_run, *this);
     else if (m_kit)
         keepOpen = InstallKit(*m_kit, m_run, *this);
+    m_endedEarly = !keepOpen;
     if (!keepOpen) {
         m_finishEnabled = true; // lets the page close
         reject();
@@ -82,7 +84,7 @@ SetupMessages::Answer CProgressPage::message(const std::string& caption, const s
 
 void CProgressPage::setStatus(const std::string& text)
 {
-    m_status->setText(QString::fromLocal8Bit(text));
+    m_status->setText(qm::DisplayText(text));
     m_status->repaint();
 }
 
@@ -106,7 +108,7 @@ void CProgressPage::showProgressBar(bool visible)
 
 void CProgressPage::setResultText(const std::string& text)
 {
-    m_result->setText(QString::fromLocal8Bit(text));
+    m_result->setText(qm::DisplayText(text));
     m_result->repaint();
 }
 

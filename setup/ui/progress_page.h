@@ -25,6 +25,9 @@ public:
     void runInstall();
 
     bool finished() const { return m_finishEnabled; }
+    // The run stopped before its end: a failed single module, or the user
+    // chose to end setup in the update check.
+    bool endedEarly() const { return m_endedEarly; }
     const InstallRun& installRun() const { return m_run; }
     QLabel* statusLine() const { return m_status; }
     QProgressBar* progressBar() const { return m_bar; }
@@ -55,6 +58,7 @@ private:
     InstallRun m_run;
     bool m_started = false;
     bool m_finishEnabled = false;
+    bool m_endedEarly = false;
 
     QLabel* m_status = nullptr;
     QProgressBar* m_bar = nullptr;

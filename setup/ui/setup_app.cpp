@@ -20,6 +20,17 @@ bool UnattendedFromEnvironment()
     return v && std::strcmp(v, "1") == 0;
 }
 
+namespace {
+
+int exitCodeOf(const CProgressPage& progress)
+{
+    if (progress.installRun().failedModules > 0)
+        return kExitModuleFailed;
+    return progress.endedEarly() ? kExitClosed : kExitOk;
+}
+
+} // namespace
+
 int RunQmSetup(const std::string& programPath)
 {
     if (UnattendedFromEnvironment()) {
@@ -30,7 +41,7 @@ int RunQmSetup(const std::string& programPath)
     if (!located.ok) {
         WidgetMessages::show(nullptr, "QMSetup", located.fatalMessage, SetupMessages::Buttons::Ok,
                              SetupMessages::Answer::Ok, SetupMessages::Icon::Warning);
-        return 1;
+        return kExitNoDescription;
     }
     const Distribution& dist = located.distribution;
 
@@ -43,7 +54,7 @@ int RunQmSetup(const std::string& programPath)
             install = page.run();
         }
         if (!install)
-            return 0;
+            return kExitClosed;
         KitJob kit;
         kit.setupFolder = dist.setupFolder;
         kit.header = LoadKitHeader(dist.kitFile);
@@ -51,7 +62,7 @@ int RunQmSetup(const std::string& programPath)
         kit.checkForUpdates = options.checkForUpdates;
         CProgressPage progress(std::move(kit));
         progress.run();
-        return 0;
+        return exitCodeOf(progress);
     }
 
     const ModuleDescription module = LoadSingleModule(dist.moduleFile);
@@ -62,10 +73,10 @@ int RunQmSetup(const std::string& programPath)
         install = page.run();
     }
     if (!install)
-        return 0;
+        return kExitClosed;
     CProgressPage progress(MakeModuleJob(dist, module, options));
     progress.run();
-    return 0;
+    return exitCodeOf(progress);
 }
 
 } // namespace qmsetup

@@ -1,6 +1,8 @@
 #include "setup/ui/setup_page.h"
 
 #include "common/profile.h"
+#include "common/qt_text.h"
+#include "common/ui/edit_bytes.h"
 #include "setup/definition_files.h"
 #include "setup/file_ops.h"
 #include "setup/ui/widget_messages.h"
@@ -15,7 +17,7 @@ namespace qmsetup {
 namespace {
 QString local(const std::string& s)
 {
-    return QString::fromLocal8Bit(s);
+    return qm::DisplayText(s);
 }
 
 constexpr const char* kInvalidPathCaption = "Invalid path";
@@ -32,10 +34,12 @@ CSetupPage::CSetupPage(bool configure, std::string moduleFile, SetupOptions& opt
                                         "<NAME> to your hard disk."),
                          10, 42, 311, 18);
     m_description = addLabel(QString(), 10, 61, 311, 30);
-    m_status = addLabel(QString(), 10, 92, 236, 28);
+    // The button's label is wider than the 74 units of the original layout in
+    // any font we get: the button takes room from the status text instead.
+    m_status = addLabel(QString(), 10, 92, 212, 28);
     m_differentPath = new QPushButton(QStringLiteral("Install to a different path"), this);
     m_differentPath->setAutoDefault(false);
-    place(m_differentPath, 250, 96, 74, 14);
+    place(m_differentPath, 228, 96, 96, 14);
     m_prompt = addLabel(QStringLiteral("Please specify a destination path where to install the "
                                        "tool:"),
                         10, 96, 311, 9);
@@ -101,7 +105,7 @@ bool CSetupPage::initialise()
     } else {
         m_welcome->setText(m_welcome->text().replace(QStringLiteral("<NAME>"), name));
     }
-    m_edit->setText(local(m_options.targetFolder));
+    qm::ui::SetEditBytes(m_edit, m_options.targetFolder);
     m_startMenu->setChecked(m_options.createShortcutStartMenu);
     m_desktop->setChecked(m_options.createShortcutDesktop);
     m_extensions->setChecked(m_options.associateFileExtensions);
@@ -127,7 +131,7 @@ bool CSetupPage::initialise()
     if (d.presentation == SetupPagePresentation::Update ||
         d.presentation == SetupPagePresentation::SameVersion) {
         m_options.targetFolder = d.targetFolder;
-        m_edit->setText(local(d.targetFolder));
+        qm::ui::SetEditBytes(m_edit, d.targetFolder);
         m_status->setText(local(d.text));
         m_status->show();
         m_differentPath->show();
@@ -146,6 +150,15 @@ bool CSetupPage::run()
     return exec() == QDialog::Accepted;
 }
 
+void CSetupPage::showEvent(QShowEvent* event)
+{
+    CPageFrame::showEvent(event);
+    if (!m_edit->isHidden()) {
+        m_edit->setFocus(Qt::OtherFocusReason);
+        m_edit->selectAll();
+    }
+}
+
 void CSetupPage::installToDifferentPath()
 {
     m_prompt->show();
@@ -162,7 +175,7 @@ bool CSetupPage::checkFolder()
     m_options.createShortcutDesktop = m_desktop->isChecked();
     m_options.associateFileExtensions = m_extensions->isChecked();
     m_options.checkForUpdates = m_update->isChecked();
-    const std::string typed = m_edit->text().toLocal8Bit().toStdString();
+    const std::string typed = qm::ui::EditBytes(m_edit);
     m_options.targetFolder = typed;
 
     const std::string key = FolderCompareKey(typed);

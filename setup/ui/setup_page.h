@@ -49,6 +49,10 @@ public:
 
     static constexpr int kMaxForbidden = 256;
 
+protected:
+    // A keyboard user types the folder first: it has the focus when shown.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void installToDifferentPath();
 

@@ -1,5 +1,6 @@
 #include "setup/ui/uninstall_dialog.h"
 
+#include "common/qt_text.h"
 #include "common/ui/message_box.h"
 #include "setup/ui/setup_app.h"
 #include "setup/ui/widget_messages.h"
@@ -26,11 +27,11 @@ CUninstallDlg::CUninstallDlg(std::vector<RecordedModule> modules, QWidget* paren
     m_list->setObjectName(QStringLiteral("moduleList"));
     place(m_list, 10, 64, 311, 124);
     for (const RecordedModule& m : m_modules) {
-        QString line = QString::fromLocal8Bit(m.displayName);
+        QString line = qm::DisplayText(m.displayName);
         if (!m.version.empty())
-            line += QStringLiteral("  ") + QString::fromLocal8Bit(m.version);
+            line += QStringLiteral("  ") + qm::DisplayText(m.version);
         if (!m.path.empty())
-            line += QStringLiteral("  in ") + QString::fromLocal8Bit(m.path);
+            line += QStringLiteral("  in ") + qm::DisplayText(m.path);
         auto* item = new QListWidgetItem(line, m_list);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);

@@ -1,5 +1,6 @@
 #include "setup/ui/widget_messages.h"
 
+#include "common/qt_text.h"
 #include "common/ui/message_box.h"
 
 namespace qmsetup {
@@ -44,8 +45,8 @@ SetupMessages::Answer WidgetMessages::show(QWidget* owner, const std::string& ca
     else if (icon == Icon::Question)
         qicon = QMessageBox::Question;
     const QMessageBox::StandardButton pressed =
-        qm::ui::MessageBox::show(owner, qicon, QString::fromLocal8Bit(caption),
-                                 QString::fromLocal8Bit(text), set, toButton(defaultButton));
+        qm::ui::MessageBox::show(owner, qicon, qm::DisplayText(caption), qm::DisplayText(text), set,
+                                 toButton(defaultButton));
     switch (pressed) {
     case QMessageBox::Yes:
         return Answer::Yes;

@@ -1,5 +1,7 @@
 #include "tblview/ui/commands.h"
 
+#include "common/ui/drawn_picture.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -21,6 +23,15 @@ const std::vector<Command>& Commands()
          nullptr, true},
         {CommandId::AppExit, "&File", "E&xit", nullptr, Picture::None,
          "Quit the application; prompts to save documents", "Exit", true},
+        {CommandId::EditFind, "&Edit", "&Find...\tCtrl+F", nullptr, Picture::None,
+         "Find text in the page or in the tree's names", "Find", false},
+        {CommandId::EditFindNext, "&Edit", "Find &Next\tF3", nullptr, Picture::None,
+         "Find the next place of the text", "Find Next", false},
+        {CommandId::EditFindPrevious, "&Edit", "Find &Previous\tShift+F3", nullptr, Picture::None,
+         "Find the previous place of the text", "Find Previous", false},
+        {CommandId::ViewWrap, "&View", "&Wrap long lines", nullptr, Picture::None,
+         "Wrap long lines at the window's edge instead of scrolling sideways", "Wrap long lines",
+         false},
         {CommandId::AppAbout, "&Help", "&About...", "About...", Picture::About,
          "Display program information, version number and copyright", "About", false},
         {CommandId::FileNew, nullptr, "\tCtrl+N", nullptr, Picture::None, "Create a new document",
@@ -79,70 +90,68 @@ QIcon PictureIcon(Picture picture)
 {
     if (picture == Picture::None)
         return QIcon();
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor outline(64, 64, 64);
-    switch (picture) {
-    case Picture::Open: {
-        p.setPen(outline);
-        p.setBrush(QColor(240, 200, 80));
-        p.drawRect(QRectF(1.5, 4.5, 12, 9));
-        p.drawRect(QRectF(1.5, 3.5, 5, 2));
-        p.setBrush(QColor(255, 225, 120));
-        QPainterPath flap;
-        flap.moveTo(3.5, 7.5);
-        flap.lineTo(15.5, 7.5);
-        flap.lineTo(13.5, 13.5);
-        flap.lineTo(1.5, 13.5);
-        flap.closeSubpath();
-        p.drawPath(flap);
-        break;
-    }
-    case Picture::Print:
-        p.setPen(outline);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 1.5, 7, 6));
-        p.setBrush(QColor(190, 190, 190));
-        p.drawRect(QRectF(1.5, 6.5, 13, 6));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 10.5, 7, 4));
-        p.setPen(QColor(0, 160, 0));
-        p.drawPoint(QPointF(12.5, 8.5));
-        break;
-    case Picture::About:
-    case Picture::ContextHelp: {
-        if (picture == Picture::ContextHelp) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(Qt::black);
-            QPainterPath arrow;
-            arrow.moveTo(1, 1);
-            arrow.lineTo(1, 12);
-            arrow.lineTo(4, 9);
-            arrow.lineTo(7, 14);
-            arrow.lineTo(8.5, 13);
-            arrow.lineTo(6, 8.5);
-            arrow.lineTo(10, 8.5);
-            arrow.closeSubpath();
-            p.drawPath(arrow);
+    // Drawn again at every pixel ratio, never a stretched 16 x 16.
+    return qm::ui::DrawnIcon(QSize(16, 16), [picture](QPainter& p) {
+        const QColor outline(64, 64, 64);
+        switch (picture) {
+        case Picture::Open: {
+            p.setPen(outline);
+            p.setBrush(QColor(240, 200, 80));
+            p.drawRect(QRectF(1.5, 4.5, 12, 9));
+            p.drawRect(QRectF(1.5, 3.5, 5, 2));
+            p.setBrush(QColor(255, 225, 120));
+            QPainterPath flap;
+            flap.moveTo(3.5, 7.5);
+            flap.lineTo(15.5, 7.5);
+            flap.lineTo(13.5, 13.5);
+            flap.lineTo(1.5, 13.5);
+            flap.closeSubpath();
+            p.drawPath(flap);
+            break;
         }
-        const QRectF circle =
-            picture == Picture::About ? QRectF(1.5, 1.5, 13, 13) : QRectF(8.5, 0.5, 7, 7);
-        p.setPen(QColor(0, 0, 128));
-        p.setBrush(QColor(255, 255, 200));
-        p.drawEllipse(circle);
-        QFont f;
-        f.setBold(true);
-        f.setPixelSize(picture == Picture::About ? 11 : 7);
-        p.setFont(f);
-        p.drawText(circle, Qt::AlignCenter, QStringLiteral("?"));
-        break;
-    }
-    case Picture::None:
-        break;
-    }
-    return QIcon(pm);
+        case Picture::Print:
+            p.setPen(outline);
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(4.5, 1.5, 7, 6));
+            p.setBrush(QColor(190, 190, 190));
+            p.drawRect(QRectF(1.5, 6.5, 13, 6));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(4.5, 10.5, 7, 4));
+            p.setPen(QColor(0, 160, 0));
+            p.drawPoint(QPointF(12.5, 8.5));
+            break;
+        case Picture::About:
+        case Picture::ContextHelp: {
+            if (picture == Picture::ContextHelp) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(Qt::black);
+                QPainterPath arrow;
+                arrow.moveTo(1, 1);
+                arrow.lineTo(1, 12);
+                arrow.lineTo(4, 9);
+                arrow.lineTo(7, 14);
+                arrow.lineTo(8.5, 13);
+                arrow.lineTo(6, 8.5);
+                arrow.lineTo(10, 8.5);
+                arrow.closeSubpath();
+                p.drawPath(arrow);
+            }
+            const QRectF circle =
+                picture == Picture::About ? QRectF(1.5, 1.5, 13, 13) : QRectF(8.5, 0.5, 7, 7);
+            p.setPen(QColor(0, 0, 128));
+            p.setBrush(QColor(255, 255, 200));
+            p.drawEllipse(circle);
+            QFont f;
+            f.setBold(true);
+            f.setPixelSize(picture == Picture::About ? 11 : 7);
+            p.setFont(f);
+            p.drawText(circle, Qt::AlignCenter, QStringLiteral("?"));
+            break;
+        }
+        case Picture::None:
+            break;
+        }
+    });
 }
 
 QIcon ProgramIcon()

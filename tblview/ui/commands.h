@@ -15,6 +15,10 @@ enum class CommandId {
     FilePrintSetup,
     FileMru, // "Recent File": replaced by the recent-file entries
     AppExit,
+    EditFind,
+    EditFindNext,
+    EditFindPrevious,
+    ViewWrap,
     AppAbout,
     FileNew,
     FileSave,

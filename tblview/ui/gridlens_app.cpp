@@ -1,8 +1,10 @@
 #include "tblview/ui/gridlens_app.h"
 
+#include "common/qt_text.h"
 #include "common/settings.h"
 #include "common/ui/message_box.h"
 #include "platform/desktop_association.h"
+#include "platform/file_system.h"
 #include "tblview/ui/commands.h"
 #include "tblview/ui/gridlens_doc.h"
 #include "tblview/ui/gridlens_view.h"
@@ -10,41 +12,11 @@
 #include "tblview/ui/print_dialogs.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QFile>
 #include <QPrinter>
+#include <cstdlib>
 
 namespace gridlens {
-
-CommandLineInfo CommandLineInfo::Parse(const QStringList& arguments)
-{
-    CommandLineInfo info;
-    int extra = 0; // parameters after the file name of /pt
-    for (const QString& arg : arguments) {
-        // "/p" is a switch but "/home/x.tbl" a path: only the framework's
-        // switch names count after a "/".
-        const QString flag = arg.mid(1).toLower();
-        static const QStringList switches = {
-            "p", "pt", "dde", "embedding", "automation", "regserver", "unregserver", "unregister"};
-        if (arg.startsWith(QLatin1Char('-')) ||
-            (arg.startsWith(QLatin1Char('/')) && switches.contains(flag))) {
-            if (flag == QLatin1String("p"))
-                info.command = Command::FilePrint;
-            else if (flag == QLatin1String("pt"))
-                info.command = Command::FilePrintTo;
-            continue;
-        }
-        if (info.fileName.isEmpty()) {
-            info.fileName = arg;
-            if (info.command == Command::FileNew)
-                info.command = Command::FileOpen;
-        } else if (info.command == Command::FilePrintTo && extra++ == 0) {
-            info.printerName = arg; // driver and port follow; a printer name is enough here
-        }
-    }
-    if (info.fileName.isEmpty())
-        info.command = Command::FileNew;
-    return info;
-}
 
 CGRIDLENS32LApp::CGRIDLENS32LApp() = default;
 CGRIDLENS32LApp::~CGRIDLENS32LApp()
@@ -52,6 +24,8 @@ CGRIDLENS32LApp::~CGRIDLENS32LApp()
     m_recent.Save();
     m_frame.reset(); // the views go before the document they show
     m_doc.reset();
+    if (!m_pageFolder.empty())
+        qm::fs::RemoveTree(m_pageFolder);
 }
 
 QPrinter& CGRIDLENS32LApp::printer()
@@ -63,10 +37,9 @@ QPrinter& CGRIDLENS32LApp::printer()
     return *m_printer;
 }
 
-void CGRIDLENS32LApp::RegisterShellFileTypes(const QString& programPath)
+void CGRIDLENS32LApp::RegisterShellFileTypes(const std::string& programPath)
 {
-    const std::string quoted =
-        "\"" + QDir::toNativeSeparators(programPath).toLocal8Bit().toStdString() + "\"";
+    const std::string quoted = "\"" + programPath + "\"";
     const std::string classes = "Software\\Classes\\";
     const std::string type = classes + kFileTypeId;
     qm::WriteRegString(qm::HKEY_LOCAL_MACHINE, classes + ".TBL", "", kFileTypeId);
@@ -81,33 +54,59 @@ void CGRIDLENS32LApp::RegisterShellFileTypes(const QString& programPath)
     qm::ExportFileClassesToDesktop({".TBL"});
 }
 
-CGRIDLENS32LApp::Start CGRIDLENS32LApp::InitInstance(const QStringList& arguments)
+namespace {
+// $XDG_RUNTIME_DIR is the user's own and cleared at log-out; the temporary
+// folder is the fallback.
+std::string PageParentFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && qm::fs::IsFolder(runtime))
+        return runtime;
+    return qm::GetTempFolder();
+}
+} // namespace
+
+CGRIDLENS32LApp::Start CGRIDLENS32LApp::InitInstance(const std::vector<std::string>& arguments)
 {
     if (QApplication::windowIcon().isNull())
         QApplication::setWindowIcon(ProgramIcon());
     m_recent.Load();
-    TempPagePath = qm::GetTempFolder() + kPageFileName;
+    const std::string parent = PageParentFolder();
+    m_pageFolder = qm::fs::MakePrivateFolder(parent, "gridlens32l-");
+    TempPagePath = m_pageFolder.empty() ? std::string() : m_pageFolder + "/" + kPageFileName;
 
     m_doc = std::make_unique<CGRIDLENS32LDoc>(TempPagePath);
-    if (!m_doc->created()) {
+    if (m_pageFolder.empty() || !m_doc->created()) {
         qm::ui::MessageBox::show(
             nullptr, QMessageBox::Warning, QString::fromLatin1(kProgramTitle),
             QStringLiteral("Failed to create file in temporary directory:\n\n") +
-                QString::fromLocal8Bit(TempPagePath) + QStringLiteral("\n\nProgram will abort."));
+                qm::DisplayText(m_pageFolder.empty() ? parent : TempPagePath) +
+                QStringLiteral("\n\nProgram will abort."));
         return Start::Failed;
     }
     m_frame = std::make_unique<CMainFrame>(*this);
 
-    RegisterShellFileTypes(QCoreApplication::applicationFilePath());
+    RegisterShellFileTypes(qm::fs::ProgramPath());
 
     const CommandLineInfo cmd = CommandLineInfo::Parse(arguments);
-    if (cmd.command == CommandLineInfo::Command::FileNew) {
+    switch (cmd.command) {
+    case CommandLineInfo::Command::FileNew:
         m_doc->OnNewDocument();
-    } else {
+        break;
+    case CommandLineInfo::Command::FileOpen:
         if (!OpenDocumentFile(cmd.fileName))
             return Start::Failed;
-        if (cmd.command != CommandLineInfo::Command::FileOpen)
-            return PrintDirect(cmd.printerName) ? Start::Done : Start::Failed;
+        break;
+    case CommandLineInfo::Command::FilePrint:
+    case CommandLineInfo::Command::FilePrintTo:
+        if (!OpenDocumentFile(cmd.fileName))
+            return Start::Failed;
+        return PrintDirect(cmd.printerName) ? Start::Done : Start::Failed;
+    case CommandLineInfo::Command::Convert:
+    case CommandLineInfo::Command::Help:
+    case CommandLineInfo::Command::Error:
+        // main() answers these before a window exists.
+        return Start::Failed;
     }
     m_frame->show();
     return Start::Run;
@@ -115,18 +114,24 @@ CGRIDLENS32LApp::Start CGRIDLENS32LApp::InitInstance(const QStringList& argument
 
 bool CGRIDLENS32LApp::OpenDocumentFile(const QString& path)
 {
+    return OpenDocumentFile(QFile::encodeName(path).toStdString());
+}
+
+bool CGRIDLENS32LApp::OpenDocumentFile(const std::string& path)
+{
     if (!m_doc->OnOpenDocument(path, m_frame.get()))
         return false;
-    m_recent.Add(m_doc->GetPathName());
+    m_recent.Add(m_doc->pathBytes());
     m_frame->refreshRecentFiles();
     return true;
 }
 
-bool CGRIDLENS32LApp::PrintDirect(const QString& printerName)
+bool CGRIDLENS32LApp::PrintDirect(const std::string& printerName)
 {
     QPrinter direct(QPrinter::HighResolution);
-    PrintDialogs::preparePrinter(direct, printerName);
-    return m_frame->PrintOn(direct);
+    const QString name = qm::DisplayText(printerName);
+    PrintDialogs::preparePrinter(direct, name);
+    return m_frame->PrintOn(direct, name);
 }
 
 } // namespace gridlens

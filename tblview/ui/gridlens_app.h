@@ -1,10 +1,12 @@
 #pragma once
 
+#include "tblview/command_line.h"
 #include "tblview/ui/recent_files.h"
 
-#include <QStringList>
+#include <QString>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -20,17 +22,6 @@ inline constexpr const char* kFileTypeId = "Quorvel.Manager.GRIDLENS32";
 inline constexpr const char* kFileTypeName = "TBL table file";
 inline constexpr const char* kPageFileName = "gridlens32l.html";
 
-// What the command line asks for, by the framework's rules: a file to open,
-// or "/p FILE" (print it) and "/pt FILE PRINTER [DRIVER PORT]" (print it there).
-struct CommandLineInfo {
-    enum class Command { FileNew, FileOpen, FilePrint, FilePrintTo };
-    Command command = Command::FileNew;
-    QString fileName;
-    QString printerName;
-
-    static CommandLineInfo Parse(const QStringList& arguments); // without the program itself
-};
-
 // Start-up and the objects that live for the whole run.
 class CGRIDLENS32LApp {
 public:
@@ -41,17 +32,22 @@ public:
 
     // Everything before the event loop. Run: show the window and run the loop;
     // Done: a print request was carried out; Failed: end the program.
-    Start InitInstance(const QStringList& arguments);
+    // arguments: the command line without the program, as bytes.
+    Start InitInstance(const std::vector<std::string>& arguments);
 
     // Loads a table into the document and adds it to the recent files.
-    bool OpenDocumentFile(const QString& path);
+    bool OpenDocumentFile(const std::string& path);
+    bool OpenDocumentFile(const QString& path); // a path from a dialog or a drop
     // Prints the page on the default printer (name empty) or the named one, without a dialog.
-    bool PrintDirect(const QString& printerName);
+    bool PrintDirect(const std::string& printerName);
 
     // The ".TBL" file type and its open and print commands, in the store.
-    static void RegisterShellFileTypes(const QString& programPath);
+    static void RegisterShellFileTypes(const std::string& programPath);
 
+    // The page of this process: in a folder of its own that only this user can
+    // enter, under $XDG_RUNTIME_DIR or else the temporary folder; removed at the end.
     std::string TempPagePath;
+    const std::string& pageFolder() const { return m_pageFolder; }
 
     CGRIDLENS32LDoc* document() const { return m_doc.get(); }
     CMainFrame* mainFrame() const { return m_frame.get(); }
@@ -59,6 +55,7 @@ public:
     QPrinter& printer();
 
 private:
+    std::string m_pageFolder;
     RecentFileList m_recent;
     std::unique_ptr<CGRIDLENS32LDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;

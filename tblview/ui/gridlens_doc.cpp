@@ -1,11 +1,13 @@
 #include "tblview/ui/gridlens_doc.h"
 
+#include "common/qt_text.h"
 #include "common/ui/message_box.h"
+#include "platform/file_system.h"
 #include "tblview/tbl_converter.h"
 #include "tblview/ui/gridlens_app.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 namespace gridlens {
 
@@ -14,7 +16,17 @@ CGRIDLENS32LDoc::CGRIDLENS32LDoc(std::string pagePath, QObject* parent)
 {
     m_anchors.reset();
     m_created = WriteEmptyPage(m_pagePath);
-    m_title = QStringLiteral("Untitled");
+}
+
+QString CGRIDLENS32LDoc::GetPathName() const
+{
+    return qm::DisplayText(m_path);
+}
+
+QString CGRIDLENS32LDoc::GetTitle() const
+{
+    return m_path.empty() ? QStringLiteral("Untitled")
+                          : qm::DisplayText(qm::fs::FileNameOf(m_path));
 }
 
 bool CGRIDLENS32LDoc::OnNewDocument()
@@ -23,36 +35,53 @@ bool CGRIDLENS32LDoc::OnNewDocument()
     const bool written = WriteEmptyPage(m_pagePath);
     m_anchors.reset();
     m_path.clear();
-    m_title = QStringLiteral("Untitled");
     emit documentChanged();
     return written;
 }
 
-QString CGRIDLENS32LDoc::LoadErrorText(const QString& path)
+std::string CGRIDLENS32LDoc::AbsolutePath(const std::string& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("%1 was not found.").arg(path);
-    QFile f(path);
-    if (info.isDir() || !f.open(QIODevice::ReadOnly))
-        return QStringLiteral("Access to %1 was denied.").arg(path);
+    if (path.empty() || path.front() == '/')
+        return path;
+    std::string base = QFile::encodeName(QDir::currentPath()).toStdString();
+    if (base.empty() || base.back() != '/')
+        base += '/';
+    return base + (path.compare(0, 2, "./") == 0 ? path.substr(2) : path);
+}
+
+QString CGRIDLENS32LDoc::LoadErrorText(const std::string& path)
+{
+    const qm::fs::FileInfo info = qm::fs::Stat(path);
+    if (info.kind == qm::fs::FileKind::Missing)
+        return QStringLiteral("%1 was not found.").arg(qm::DisplayText(path));
+    // Only regular files are opened: a FIFO would block the viewer.
+    if (info.kind != qm::fs::FileKind::Regular || !qm::fs::ReadFile(path).isOpen())
+        return QStringLiteral("Access to %1 was denied.").arg(qm::DisplayText(path));
     return QString();
 }
 
-bool CGRIDLENS32LDoc::OnOpenDocument(const QString& path, QWidget* parent)
+bool CGRIDLENS32LDoc::OnOpenDocument(const std::string& path, QWidget* parent)
 {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const std::string absolute = AbsolutePath(path);
     QString error = LoadErrorText(absolute);
     if (error.isEmpty()) {
-        if (QFileInfo(absolute).size() == 0) {
+        if (qm::fs::Stat(absolute).size == 0) {
             // Nothing to convert: an empty page and tree, not the previous table.
             if (WriteEmptyPage(m_pagePath))
                 m_anchors.reset();
             else
                 error = QStringLiteral("Failed to open document.");
-        } else if (!ConvertTableFile(absolute.toLocal8Bit().toStdString(), m_pagePath, m_anchors,
-                                     nullptr)) {
-            error = QStringLiteral("Failed to open document.");
+        } else {
+            int shown = -1;
+            const auto progress = [&](uint64_t done, uint64_t total) {
+                const int percent =
+                    total ? int(std::min<uint64_t>(done, total) * 100 / total) : 100;
+                if (percent != shown)
+                    emit loadProgress(shown = percent);
+            };
+            if (!ConvertTableFile(absolute, m_pagePath, m_anchors, nullptr, progress))
+                error = QStringLiteral("Failed to open document.");
+            emit loadFinished();
         }
     }
     if (!error.isEmpty()) {
@@ -61,7 +90,6 @@ bool CGRIDLENS32LDoc::OnOpenDocument(const QString& path, QWidget* parent)
         return false;
     }
     m_path = absolute;
-    m_title = QFileInfo(absolute).fileName();
     emit documentChanged();
     return true;
 }

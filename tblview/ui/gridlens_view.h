@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tblview/text_search.h"
 #include "tblview/ui/page_document.h"
 
 #include <QAbstractScrollArea>
@@ -24,13 +25,30 @@ public:
     // "path" (re)loads the page from disk and shows its top; "path#name" jumps
     // to the anchor name, loading the page first when another one is shown.
     // false when the page cannot be read (an empty page is shown then).
-    bool Navigate(const QString& url);
+    // Bytes: the path is the file system's.
+    bool Navigate(const std::string& url);
     // Shows nothing: for a page that could not be written.
     void showEmpty();
 
     const PageDocument& page() const { return m_page; }
-    QString currentPath() const { return m_path; }
+    const std::string& currentPath() const { return m_path; }
     int firstVisibleLine() const;
+    // Lines from the first visible one that fit on the screen (at least 1).
+    int visibleLineCount() const;
+
+    // Long lines wrap at the window's edge instead of scrolling sideways.
+    void setWrapLongLines(bool wrap);
+    bool wrapLongLines() const { return m_wrap; }
+
+    // Every place of needle (UTF-8) is marked on the lines shown; empty: none.
+    void setFindHighlight(const std::string& needle, const FindOptions& options);
+    // The found place (line, and UTF-8 bytes of its text) is selected and
+    // scrolled into view.
+    void showMatch(int line, size_t byteStart, size_t byteLength);
+    // Where a search goes on from: the byte of the page's search text after
+    // the selection (forward) or at its start (backward); without a
+    // selection, the first visible line.
+    size_t searchFrom(bool backward) const;
     int lineHeight() const { return m_lineHeight; }
     int contentWidth() const { return m_contentWidth; }
     QFont pageFont() const { return m_font; }
@@ -39,8 +57,8 @@ public:
     QString selectedText() const;
     void selectAll();
 
-    // Prints the whole page, wrapped to the paper's width. false when the
-    // printer could not be started.
+    // Prints the page, wrapped to the paper's width: all pages, or those of
+    // the printer's page range. false when the printer could not be started.
     bool printTo(QPrinter& printer) const;
 
     static constexpr int kMargin = 8; // as a browser's page margin
@@ -65,9 +83,15 @@ private:
     void pageChanged();
     void updateScrollBars();
     const QTextLayout& layoutOf(int line) const;
+    qreal wrapWidth() const;
+    int heightOf(int line) const; // pixels the line takes on screen
+    QList<QTextLayout::FormatRange> findRanges(int line, const QString& text) const;
 
     PageDocument m_page;
-    QString m_path;
+    std::string m_path;
+    bool m_wrap = false;
+    std::string m_needle;
+    FindOptions m_findOptions;
     QFont m_font;
     int m_lineHeight = 16;
     int m_contentWidth = 0;

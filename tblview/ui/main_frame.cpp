@@ -1,8 +1,12 @@
 #include "tblview/ui/main_frame.h"
 
+#include "common/qt_text.h"
+#include "common/settings.h"
 #include "common/ui/file_dialog.h"
 #include "common/ui/message_box.h"
+#include "platform/file_system.h"
 #include "tblview/ui/about_dlg.h"
+#include "tblview/ui/find_bar.h"
 #include "tblview/ui/gridlens_app.h"
 #include "tblview/ui/gridlens_doc.h"
 #include "tblview/ui/gridlens_view.h"
@@ -20,11 +24,12 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
-#include <QSaveFile>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace gridlens {
 
@@ -57,10 +62,15 @@ QMenu* ApplyXpMenu(CMainFrame& frame)
             top = bar.insert(bar.end(), {c.menu, 0, true, false, false, {}, nullptr});
         if (c.separatorBefore)
             top->items.push_back({});
-        top->items.push_back({c.text, MenuIdOf(c.id), false, false, false, {}, frame.action(c.id)});
+        top->items.push_back({c.text,
+                              MenuIdOf(c.id),
+                              false,
+                              frame.action(c.id)->isCheckable(),
+                              false,
+                              {},
+                              frame.action(c.id)});
     }
-    auto* menu =
-        new qm::xp::XpMenu(qm::xp::ReadXpLook(std::string(kProfileKey) + "\\Settings"), &frame);
+    auto* menu = new qm::xp::XpMenu(qm::xp::ReadXpLook(CMainFrame::SettingsKey()), &frame);
     menu->LoadMenu(bar, &frame);
     qm::xp::ToolbarPictures pictures{{}, menu->cell(), {}};
     std::vector<QIcon> icons;
@@ -86,7 +96,14 @@ CMainFrame::CMainFrame(CGRIDLENS32LApp& app) : m_app(app)
     m_splitter->addWidget(m_view);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setChildrenCollapsible(false);
-    setCentralWidget(m_splitter);
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_splitter, 1);
+    m_findBar = new FindBar(central);
+    column->addWidget(m_findBar);
+    setCentralWidget(central);
 
     createActions();
     createMenus();
@@ -106,15 +123,30 @@ CMainFrame::CMainFrame(CGRIDLENS32LApp& app) : m_app(app)
 
     connect(m_app.document(), &CGRIDLENS32LDoc::documentChanged, this,
             &CMainFrame::onDocumentChanged);
+    connect(m_app.document(), &CGRIDLENS32LDoc::loadProgress, this, &CMainFrame::onLoadProgress);
     connect(m_left, &CLeftView::anchorChosen, this, [this](int index) {
-        m_view->Navigate(
-            QStringLiteral("%1#%2").arg(QString::fromLocal8Bit(m_app.TempPagePath)).arg(index));
+        m_view->Navigate(m_app.TempPagePath + "#" + std::to_string(index));
     });
+    connect(m_findBar, &FindBar::findRequested, this, &CMainFrame::OnFindNext);
+    connect(m_findBar, &FindBar::searchChanged, this, &CMainFrame::onSearchChanged);
+    connect(m_findBar, &FindBar::closed, this, [this] {
+        m_view->setFindHighlight({}, {});
+        m_view->setFocus(Qt::ShortcutFocusReason);
+    });
+    const bool wrap =
+        qm::ReadRegDword(qm::HKEY_CURRENT_USER, SettingsKey(), "WrapLongLines", 0) != 0;
+    action(CommandId::ViewWrap)->setChecked(wrap);
+    m_view->setWrapLongLines(wrap);
     refreshRecentFiles();
     onDocumentChanged();
 }
 
 CMainFrame::~CMainFrame() = default;
+
+std::string CMainFrame::SettingsKey()
+{
+    return std::string(kProfileKey) + "\\Settings";
+}
 
 QAction* CMainFrame::action(CommandId id) const
 {
@@ -154,6 +186,13 @@ void CMainFrame::createActions()
     connect(action(CommandId::FileNew), &QAction::triggered, this, &CMainFrame::OnFileNew);
     connect(action(CommandId::FileSave), &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(action(CommandId::NextPane), &QAction::triggered, this, [this] { OnNextPane(false); });
+    connect(action(CommandId::EditFind), &QAction::triggered, this, &CMainFrame::OnEditFind);
+    connect(action(CommandId::EditFindNext), &QAction::triggered, this,
+            [this] { OnFindNext(false); });
+    connect(action(CommandId::EditFindPrevious), &QAction::triggered, this,
+            [this] { OnFindNext(true); });
+    action(CommandId::ViewWrap)->setCheckable(true);
+    connect(action(CommandId::ViewWrap), &QAction::toggled, this, &CMainFrame::OnViewWrap);
     connect(action(CommandId::PrevPane), &QAction::triggered, this, [this] { OnNextPane(true); });
     // The seventh toolbar button has no handler, so it always shows disabled.
     action(CommandId::ContextHelp)->setEnabled(false);
@@ -209,22 +248,66 @@ void CMainFrame::createStatusBar()
         bar->addPermanentWidget(m_panes[i]);
     }
     // Pane 0 shows the prompts, and "Ready" when there is none.
-    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& text) {
-        if (text.isEmpty())
+    connect(bar, &QStatusBar::messageChanged, bar, [this, bar](const QString& text) {
+        if (text.isEmpty() && !m_busy)
             bar->showMessage(QStringLiteral("Ready"));
     });
+    // Shown while a table is converted.
+    m_progress = new QProgressBar(bar);
+    m_progress->setObjectName(QStringLiteral("loadProgress"));
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(150);
+    m_progress->hide();
+    bar->addWidget(m_progress);
     bar->showMessage(QStringLiteral("Ready"));
 }
 
 void CMainFrame::onDocumentChanged()
 {
     CGRIDLENS32LDoc* doc = m_app.document();
+    // Reading a big page into the view takes a moment too.
+    if (!m_busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
     setWindowTitle(programTitle() + QStringLiteral(" - ") + doc->GetTitle());
-    action(CommandId::FileExport)->setEnabled(!doc->GetPathName().isEmpty());
+    action(CommandId::FileExport)->setEnabled(!doc->pathBytes().empty());
     m_left->Fill(doc->anchors());
-    if (!m_view->Navigate(QString::fromLocal8Bit(m_app.TempPagePath)))
+    if (!m_view->Navigate(m_app.TempPagePath))
         m_view->showEmpty();
+    m_matchCountValid = false;
+    if (m_findBar->isVisible())
+        m_findBar->setStatus(QString(), false);
+    if (m_busy)
+        endBusy();
+    else
+        QApplication::restoreOverrideCursor();
     m_view->setFocus();
+}
+
+void CMainFrame::onLoadProgress(int percent)
+{
+    if (!m_busy) {
+        m_busy = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        statusBar()->showMessage(
+            QStringLiteral("Converting %1...").arg(m_app.document()->GetTitle()));
+        m_progress->show();
+        // A load that fails ends without documentChanged.
+        connect(m_app.document(), &CGRIDLENS32LDoc::loadFinished, this, &CMainFrame::endBusy,
+                Qt::SingleShotConnection);
+    }
+    m_progress->setValue(percent);
+    // Paint the bar; the user's input waits until the load is done.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CMainFrame::endBusy()
+{
+    if (!m_busy)
+        return;
+    m_busy = false;
+    m_progress->hide();
+    statusBar()->showMessage(QStringLiteral("Ready"));
+    QApplication::restoreOverrideCursor();
 }
 
 void CMainFrame::refreshRecentFiles()
@@ -234,10 +317,10 @@ void CMainFrame::refreshRecentFiles()
         a->deleteLater();
     }
     m_mruActions.clear();
-    const QStringList& files = m_app.recentFiles().entries();
-    m_mruPlaceholder->setVisible(files.isEmpty());
-    for (int i = 0; i < files.size(); ++i) {
-        QString shown = QDir::toNativeSeparators(files[i]);
+    const std::vector<std::string>& files = m_app.recentFiles().entries();
+    m_mruPlaceholder->setVisible(files.empty());
+    for (int i = 0; i < int(files.size()); ++i) {
+        QString shown = qm::DisplayText(files[size_t(i)]);
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
         a->setStatusTip(QString::fromLatin1(CommandOf(CommandId::FileMru).prompt));
@@ -258,11 +341,11 @@ void CMainFrame::OnFileOpen()
 
 void CMainFrame::OnOpenRecentFile(int index)
 {
-    const QStringList& files = m_app.recentFiles().entries();
-    if (index < 0 || index >= files.size())
+    const std::vector<std::string> files = m_app.recentFiles().entries();
+    if (index < 0 || size_t(index) >= files.size())
         return;
     // As the framework does: an entry that no longer opens leaves the list.
-    if (!m_app.OpenDocumentFile(files[index])) {
+    if (!m_app.OpenDocumentFile(files[size_t(index)])) {
         m_app.recentFiles().Remove(index);
         refreshRecentFiles();
     }
@@ -298,39 +381,29 @@ void CMainFrame::OnFileExport()
                                                     "with a different file name."));
     }
 
-    // Byte for byte the temporary page; the old file is replaced only once
+    // Byte for byte this window's page; the old file is replaced only once
     // the new one is complete.
-    QString reason;
-    QFile page(QString::fromLocal8Bit(doc->pagePath()));
-    QSaveFile out(target);
-    if (!page.open(QIODevice::ReadOnly))
-        reason = page.errorString();
-    else if (!out.open(QIODevice::WriteOnly))
-        reason = out.errorString();
-    else {
-        const QByteArray bytes = page.readAll();
-        if (page.error() != QFileDevice::NoError)
-            reason = page.errorString();
-        else if (out.write(bytes) != bytes.size() || !out.commit())
-            reason = out.errorString();
-    }
-    if (!reason.isEmpty()) {
-        out.cancelWriting();
-        qm::ui::MessageBox::show(this, QMessageBox::Warning, programTitle(),
-                                 QStringLiteral("The page could not be exported to\n\n%1\n\n%2")
-                                     .arg(QDir::toNativeSeparators(target), reason));
+    std::string reason;
+    if (!qm::fs::CopyFileAtomic(doc->pagePath(), QFile::encodeName(target).toStdString(), {},
+                                &reason)) {
+        qm::ui::MessageBox::show(
+            this, QMessageBox::Warning, programTitle(),
+            QStringLiteral("The page could not be exported to\n\n%1\n\n%2")
+                .arg(QDir::toNativeSeparators(target), qm::DisplayText(reason)));
     }
 }
 
-bool CMainFrame::PrintOn(QPrinter& printer)
+bool CMainFrame::PrintOn(QPrinter& printer, const QString& requestedName)
 {
     printer.setDocName(m_app.document()->GetTitle());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = m_view->printTo(printer);
     QApplication::restoreOverrideCursor();
     if (!ok) {
-        const QString name =
-            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        // The printer asked for by name may not exist, and then Qt's printer has no name.
+        const QString name = !printer.outputFileName().isEmpty() ? printer.outputFileName()
+                             : !requestedName.isEmpty()          ? requestedName
+                                                                 : printer.printerName();
         qm::ui::MessageBox::show(
             this, QMessageBox::Warning, programTitle(),
             QStringLiteral("The page could not be printed on \"%1\".").arg(name));
@@ -341,6 +414,8 @@ bool CMainFrame::PrintOn(QPrinter& printer)
 void CMainFrame::OnFilePrint()
 {
     QPrinter& printer = m_app.printer();
+    // The dialog's print-to-file name comes from the document's name.
+    printer.setDocName(m_app.document()->GetTitle());
     if (PrintDialogs::print(printer, this))
         PrintOn(printer);
 }
@@ -366,6 +441,94 @@ void CMainFrame::OnAppAbout()
     dlg.exec();
 }
 
+void CMainFrame::OnViewWrap(bool wrap)
+{
+    m_view->setWrapLongLines(wrap);
+    qm::WriteRegDword(qm::HKEY_CURRENT_USER, SettingsKey(), "WrapLongLines", wrap ? 1 : 0);
+}
+
+void CMainFrame::OnEditFind()
+{
+    m_findBar->open();
+    onSearchChanged();
+}
+
+void CMainFrame::onSearchChanged()
+{
+    m_matchCountValid = false;
+    m_findBar->setStatus(QString(), false);
+    m_view->setFindHighlight(
+        m_findBar->isVisible() && !m_findBar->inTreeNames() ? m_findBar->needle() : std::string(),
+        m_findBar->options());
+}
+
+void CMainFrame::OnFindNext(bool backward)
+{
+    if (m_findBar->needle().empty()) {
+        OnEditFind();
+        return;
+    }
+    if (!m_findBar->isVisible()) {
+        m_findBar->show();
+        onSearchChanged();
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_findBar->inTreeNames())
+        findInTree(backward);
+    else
+        findInPage(backward);
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::findInPage(bool backward)
+{
+    const std::string needle = m_findBar->needle();
+    const FindOptions options = m_findBar->options();
+    const PageIndex::SearchText& search = m_view->page().index().searchText();
+    const size_t from = m_view->searchFrom(backward);
+    size_t at = FindText(search.text, needle, from, options, backward);
+    bool wrapped = false;
+    if (at == std::string::npos) {
+        // Round the end, as browsers do.
+        at = FindText(search.text, needle, backward ? search.text.size() : 0, options, backward);
+        wrapped = at != std::string::npos;
+    }
+    if (at == std::string::npos) {
+        m_findBar->setStatus(QStringLiteral("Not found"), true);
+        return;
+    }
+    if (!m_matchCountValid) {
+        m_matchCount = CountMatches(search.text, needle, options);
+        m_matchCountValid = true;
+    }
+    const int line = search.lineOf(at);
+    m_view->showMatch(line, at - search.lineStarts[size_t(line)], needle.size());
+    // The tree follows: the section or entry the match stands in.
+    m_left->followAnchor(m_view->page().index().anchorAtOrBefore(line));
+    QString status = m_matchCount == 1 ? QStringLiteral("1 match")
+                                       : QStringLiteral("%1 matches").arg(m_matchCount);
+    if (wrapped)
+        status += backward ? QStringLiteral(", continued from the bottom")
+                           : QStringLiteral(", continued from the top");
+    m_findBar->setStatus(status, false);
+}
+
+void CMainFrame::findInTree(bool backward)
+{
+    const int current = m_left->selectedAnchor();
+    const int start = current >= 0 ? current : (backward ? 0 : -1);
+    const int found = m_left->findName(m_findBar->needle(), m_findBar->options(), start, backward);
+    if (found < 0) {
+        m_findBar->setStatus(QStringLiteral("Not found in the tree"), true);
+        return;
+    }
+    // Choosing the item shows its place in the page, as a click does.
+    m_left->setCurrentItem(m_left->itemOfAnchor(found));
+    m_left->scrollToItem(m_left->itemOfAnchor(found));
+    m_findBar->setStatus(
+        found == current ? QStringLiteral("The only name that matches") : QString(), false);
+}
+
 void CMainFrame::OnNextPane(bool previous)
 {
     Q_UNUSED(previous); // with two panes, next and previous are the same pane
@@ -389,7 +552,7 @@ void CMainFrame::dropEvent(QDropEvent* event)
     activateWindow();
     for (const QUrl& url : urls)
         if (url.isLocalFile())
-            m_app.OpenDocumentFile(url.toLocalFile());
+            m_app.OpenDocumentFile(QFile::encodeName(url.toLocalFile()).toStdString());
 }
 
 } // namespace gridlens

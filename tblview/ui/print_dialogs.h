@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class QPrintDialog;
 class QPrinter;
 class QWidget;
 
@@ -18,8 +19,13 @@ public:
     // The printer setup dialog; true when accepted.
     static bool pageSetup(QPrinter& printer, QWidget* parent);
 
-    // Makes the printer for the default printer (name empty) or a named one.
+    // Makes the printer for the default printer (name empty) or a named one,
+    // with the default margins.
     static void preparePrinter(QPrinter& printer, const QString& printerName);
+    // Proposes the document's name with ".pdf" for printing to a file.
+    static void ProposeFileName(QPrintDialog& dialog, const QPrinter& printer);
+    // Margins of the printer's unprintable area, at least 10 mm each.
+    static void ApplyDefaultMargins(QPrinter& printer);
 
     // Test hooks: the next dialog returns this at once; every prepared or
     // shown printer goes through the override.
@@ -27,6 +33,8 @@ public:
     // The override learns the printer name asked for ("" for the default one).
     static void setPrinterOverride(std::function<void(QPrinter&, const QString&)> override);
     static int dialogsShown();
+    // Sees the real print dialog just before it is shown (no answer queued).
+    static void setDialogHook(std::function<void(QPrintDialog&)> hook);
 };
 
 } // namespace gridlens

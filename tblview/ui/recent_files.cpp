@@ -15,24 +15,24 @@ void RecentFileList::Load()
         const std::string v =
             qm::ReadRegString(qm::HKEY_CURRENT_USER, kKey, "File" + std::to_string(i), "");
         if (!v.empty())
-            m_entries.append(QString::fromLocal8Bit(v));
+            m_entries.push_back(v);
     }
 }
 
-void RecentFileList::Add(const QString& path)
+void RecentFileList::Add(const std::string& path)
 {
-    m_entries.removeAll(path);
-    m_entries.prepend(path);
-    while (m_entries.size() > kSize)
-        m_entries.removeLast();
+    std::erase(m_entries, path);
+    m_entries.insert(m_entries.begin(), path);
+    if (m_entries.size() > size_t(kSize))
+        m_entries.resize(kSize);
     m_changed = true;
 }
 
 void RecentFileList::Remove(int index)
 {
-    if (index < 0 || index >= m_entries.size())
+    if (index < 0 || size_t(index) >= m_entries.size())
         return;
-    m_entries.removeAt(index);
+    m_entries.erase(m_entries.begin() + index);
     m_changed = true;
 }
 
@@ -44,7 +44,7 @@ void RecentFileList::Save()
         return;
     m_changed = false;
     for (int i = 0; i < kSize; ++i) {
-        const std::string v = i < m_entries.size() ? m_entries[i].toLocal8Bit().toStdString() : "";
+        const std::string v = size_t(i) < m_entries.size() ? m_entries[size_t(i)] : "";
         qm::WriteRegString(qm::HKEY_CURRENT_USER, kKey, "File" + std::to_string(i + 1), v);
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace gridlens {
 
@@ -14,14 +14,14 @@ public:
 
     void Load();
     // Puts path first (moving it up when already listed).
-    void Add(const QString& path);
+    void Add(const std::string& path);
     void Remove(int index);
-    const QStringList& entries() const { return m_entries; }
+    const std::vector<std::string>& entries() const { return m_entries; }
     // Writes the list when it changed since Load, as the framework does at exit.
     void Save();
 
 private:
-    QStringList m_entries;
+    std::vector<std::string> m_entries;
     bool m_changed = false;
 };
 

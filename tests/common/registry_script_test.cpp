@@ -2,6 +2,8 @@
 #include "common/settings.h"
 #include "support/temp_world.h"
 
+#include <unistd.h>
+
 #include <sys/stat.h>
 
 namespace qm {
@@ -43,7 +45,9 @@ TEST(RegistryScriptWriter, WritesRegedit4BlocksWithCrLf)
     EXPECT_EQ(EscapeRegString("say \"x\""), "say \\\"x\\\"");
 }
 
-TEST_F(TempWorldTest, WrittenScriptImportsToTheSameValues)
+class RegistryScriptTest : public qm::test::TempWorldTest {};
+
+TEST_F(RegistryScriptTest, WrittenScriptImportsToTheSameValues)
 {
     RegistryScript s;
     s.key("HKEY_CURRENT_USER\\Software\\T")
@@ -62,7 +66,7 @@ TEST_F(TempWorldTest, WrittenScriptImportsToTheSameValues)
               std::string("C:\\A\\B.EXE\0", 11));
 }
 
-TEST_F(TempWorldTest, ImporterAcceptsEveryForm)
+TEST_F(RegistryScriptTest, ImporterAcceptsEveryForm)
 {
     const std::string script = "\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n"
                                "\n"
@@ -110,7 +114,7 @@ TEST_F(TempWorldTest, ImporterAcceptsEveryForm)
               "Quorvel.Manager.GRIDLENS32");
 }
 
-TEST_F(TempWorldTest, ImporterDeletesValuesAndWholeSubtrees)
+TEST_F(RegistryScriptTest, ImporterDeletesValuesAndWholeSubtrees)
 {
     RegistryStore store;
     ASSERT_TRUE(store.setValue(HKEY_CURRENT_USER, "Software\\Old\\Deep\\Er", "v", 1, "a"));
@@ -141,7 +145,7 @@ struct BadScript {
     const char* message; // a part of the message
 };
 
-TEST_F(TempWorldTest, MalformedScriptsAreRefusedWholeWithTheirLine)
+TEST_F(RegistryScriptTest, MalformedScriptsAreRefusedWholeWithTheirLine)
 {
     const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\T]\r\n\"ok\"=\"1\"\r\n";
     const std::vector<BadScript> cases = {
@@ -191,7 +195,7 @@ TEST_F(TempWorldTest, MalformedScriptsAreRefusedWholeWithTheirLine)
     }
 }
 
-TEST_F(TempWorldTest, ImportIntoABrokenStoreFailsAndKeepsTheFile)
+TEST_F(RegistryScriptTest, ImportIntoABrokenStoreFailsAndKeepsTheFile)
 {
     const std::string script = world.writeFile("s.reg", "REGEDIT4\n\n[HKCU\\A]\n\"x\"=\"y\"\n");
     const std::string junk = "SQLite format 3 -- no, just junk\n" + std::string(3000, '\x01');
@@ -213,7 +217,31 @@ TEST_F(TempWorldTest, ImportIntoABrokenStoreFailsAndKeepsTheFile)
     EXPECT_NE(r.message.find("no-such.reg"), std::string::npos);
 }
 
-TEST_F(TempWorldTest, RunRegistryScriptWritesTheFileAndImportsIt)
+// A store that cannot be written is the store's fault, not a line's.
+TEST_F(RegistryScriptTest, RefusingStoreIsNotBlamedOnAScriptLine)
+{
+    RegistryStore(RegistryStore::Mode::ReadWrite).createKey(HKEY_CURRENT_USER, "A");
+    RegistryStore readOnly(RegistryStore::Mode::ReadOnly);
+    const ScriptResult r = ImportRegistryScript("REGEDIT4\n\n[HKCU\\A]\n\"x\"=\"y\"\n", readOnly);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.line, 0);
+    EXPECT_NE(r.message.find(world.registryPath()), std::string::npos) << r.message;
+}
+
+// The launcher's association script is saved, never written through a link.
+TEST_F(RegistryScriptTest, RunRegistryScriptReplacesALinkAtTheScriptName)
+{
+    const std::string folder = world.makeDir("prog");
+    const std::string victim = world.writeFile("victim", "precious");
+    ASSERT_EQ(::symlink(victim.c_str(), (folder + "/_setup.reg").c_str()), 0);
+    RegistryScript s;
+    s.key("HKEY_CURRENT_USER\\Software\\X").string("v", "1");
+    ASSERT_TRUE(RunRegistryScript(folder, s.text(), true));
+    EXPECT_EQ(readFileBytes(victim), "precious");
+    EXPECT_EQ(readFileBytes(folder + "/_setup.reg"), s.text());
+}
+
+TEST_F(RegistryScriptTest, RunRegistryScriptWritesTheFileAndImportsIt)
 {
     const std::string folder = world.makeDir("Program Files/Quorvel Manager");
     RegistryScript s;
@@ -235,7 +263,7 @@ TEST_F(TempWorldTest, RunRegistryScriptWritesTheFileAndImportsIt)
     EXPECT_FALSE(RunRegistryScript(world.root() + "/missing", s.text(), false));
 }
 
-TEST_F(TempWorldTest, ExportKeepsEveryValueExactThroughAReimport)
+TEST_F(RegistryScriptTest, ExportKeepsEveryValueExactThroughAReimport)
 {
     RegistryStore store;
     const std::string big = [] {
@@ -283,7 +311,7 @@ TEST_F(TempWorldTest, ExportKeepsEveryValueExactThroughAReimport)
     EXPECT_EQ(ExportRegistry(store, "HKCU\\NoSuchKey"), "REGEDIT4\r\n\r\n");
 }
 
-TEST_F(TempWorldTest, RoundTripFixture)
+TEST_F(RegistryScriptTest, RoundTripFixture)
 {
     const std::string dir = std::string(QM_FIXTURES_DIR) + "/registry/";
     const std::string expected = readFileBytes(dir + "roundtrip_expected.reg");

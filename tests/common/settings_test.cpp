@@ -6,7 +6,9 @@ namespace {
 
 using test::TempWorldTest;
 
-TEST_F(TempWorldTest, SettingsRoundTripAndDefaults)
+class SettingsTest : public qm::test::TempWorldTest {};
+
+TEST_F(SettingsTest, SettingsRoundTripAndDefaults)
 {
     EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, "Software\\X", "Missing", "dflt"), "dflt");
     EXPECT_EQ(ReadRegDword(HKEY_CURRENT_USER, "Software\\X", "Missing", 7u), 7u);
@@ -22,7 +24,7 @@ TEST_F(TempWorldTest, SettingsRoundTripAndDefaults)
     EXPECT_EQ(store.subKeys(HKEY_CURRENT_USER, "Software\\a"), std::vector<std::string>{"B"});
 }
 
-TEST_F(TempWorldTest, SettingsReadLimitsAndEmptyValue)
+TEST_F(SettingsTest, SettingsReadLimitsAndEmptyValue)
 {
     RegistryStore store;
     ASSERT_TRUE(store.setValue(HKEY_CURRENT_USER, "K", "Empty", regtype::REG_SZ, ""));
@@ -34,7 +36,7 @@ TEST_F(TempWorldTest, SettingsReadLimitsAndEmptyValue)
     EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, "K", "TooLong"), "");
 }
 
-TEST_F(TempWorldTest, CorruptDatabaseIsNeverOverwritten)
+TEST_F(SettingsTest, CorruptDatabaseIsNeverOverwritten)
 {
     const std::string junk =
         "this is not a database, and it must survive\n" + std::string(5000, 'x');
@@ -45,7 +47,7 @@ TEST_F(TempWorldTest, CorruptDatabaseIsNeverOverwritten)
     EXPECT_EQ(test::readFileBytes(world.registryPath()), junk);
 }
 
-TEST_F(TempWorldTest, UnwritableDatabaseFolderFailsWrites)
+TEST_F(SettingsTest, UnwritableDatabaseFolderFailsWrites)
 {
     // A plain file where the folder should be: no user, root included, can create it.
     const std::string blocker = world.writeFile("blocker", "x");

@@ -100,6 +100,18 @@ TEST_F(ShortcutTest, WindowsProgramRunsThroughWine)
     EXPECT_NE(text.find("Path=" + world.root() + "/Tools\n"), std::string::npos) << text;
 }
 
+TEST_F(ShortcutTest, PathLineIsTheTargetsFolder)
+{
+    const std::string dir = world.makeDir("menu");
+    ASSERT_EQ(qm::CreateShortcutSetup(dir, "/rf", "", "Root"), qm::kShortcutOk);
+    EXPECT_NE(qm::test::readFileBytes(dir + "/Root.desktop").find("\nPath=/\n"), std::string::npos);
+    // A bare name has no folder to start in: no Path line, never "Path=" empty.
+    ASSERT_EQ(qm::CreateShortcutSetup(dir, "rf", "", "Bare"), qm::kShortcutOk);
+    EXPECT_EQ(qm::test::readFileBytes(dir + "/Bare.desktop").find("Path="), std::string::npos);
+    const std::string text = qm::DesktopEntryText("N", "/g/sub/rf.exe", "", nullptr);
+    EXPECT_NE(text.find("\nPath=/g/sub\n"), std::string::npos) << text;
+}
+
 TEST_F(ShortcutTest, OnlyDesktopShortcutsAreMarkedTrusted)
 {
     // A stand-in gio records its arguments, one per line.

@@ -247,6 +247,10 @@ TEST_F(LinuxRunnerTest, SteamFindStartsThroughTheClientWithItsParameters)
                                  "\narg -applaunch\narg 20530\narg -MOD\narg My\narg Mod\narg "
                                  "-level\narg glass\narg house\n");
 
+    // The start is logged, but the client's own output does not go there.
+    EXPECT_NE(readFileBytes(GameLogPath()).find(steam + " -applaunch 20530"), std::string::npos);
+    EXPECT_EQ(readFileBytes(GameLogPath()).find("output of"), std::string::npos);
+
     // A level shortcut goes through the client too, and names no rf.exe.
     const std::string links = world.makeDir("links");
     ASSERT_EQ(WriteLevelShortcut({"glass house", "", "", false}, links, "G"), qm::kShortcutOk);
@@ -283,8 +287,10 @@ TEST_F(LinuxRunnerTest, WithoutTheClientSteamsOwnProtonChoiceRuns)
         recorder("mnt/lib2/steamapps/common/Proton - Experimental/proton");
     const std::string ge = recorder("home/.local/share/Steam/compatibilitytools.d/GE/files/proton");
     world.writeFile("home/.local/share/Steam/compatibilitytools.d/GE/compatibilitytool.vdf",
-                    "\"compatibilitytools\" { \"compat tools\" { \"GE-Proton9-20\" {\n"
-                    "\"install_path\" \"files\" \"display_name\" \"GE-Proton9-20\" } } }\n");
+                    "\"compatibilitytools\"\n{\n  \"compat_tools\"\n  {\n"
+                    "    \"GE-Proton9-20\" // Internal name of this tool\n    {\n"
+                    "      \"install_path\" \"files\"\n      \"display_name\" \"GE-Proton9-20\"\n"
+                    "    }\n  }\n}\n");
     const auto mapping = [&](const std::string& entries) {
         world.writeFile("home/.local/share/Steam/config/config.vdf",
                         "\"InstallConfigStore\" { \"Software\" { \"valve\" { \"Steam\" {\n"

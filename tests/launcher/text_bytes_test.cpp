@@ -1,8 +1,11 @@
 // Windows-1252 names travel as bytes from the store and the file system to the
 // started game. Also run under LANG=C and a UTF-8 locale (see CMakeLists.txt).
 #include "common/settings.h"
+#include "demo/demo_game/packfile_builder.h"
 #include "launcher/game_locator.h"
 #include "launcher/launch.h"
+#include "launcher/packfile.h"
+#include "launcher/wine_registry.h"
 #include "platform/process_start.h"
 #include "support/temp_world.h"
 
@@ -123,6 +126,79 @@ TEST_F(TextBytesStart, StartedProgramIsDetachedWithQuietInputAndItsOutputAppende
     EXPECT_EQ(text.find("sid " + std::to_string(::getsid(0)) + "\n"), std::string::npos) << text;
     // stdin was /dev/null: "cat" ended at once with nothing.
     EXPECT_TRUE(text.ends_with("\nend\n")) << text;
+}
+
+TEST(TextBytesWineRegistry, EscapesDecodeToUtf8AsTheWineserverWritesThem)
+{
+    const auto reg = playdeck::WineRegistryFile::parse(
+        "WINE REGISTRY Version 2\n"
+        "[Software\\\\Caf\\xe9 \\x00dcber\\]x] 1\n"
+        // \x with four digits before a hex digit, fewer before anything else.
+        "\"A\"=\"\\x00dcber \\xe9t\\xe9 \\x20ac\"\n"
+        "\"B\"=\"a\\tb\\nc\\rd\\ae\\ef\\\\g\\\"h\\1i\\0011\"\n"
+        // A surrogate pair is one character; a lone surrogate is replaced.
+        "\"C\"=\"\\xd83d\\xde00 \\xd800x\"\n"
+        "\"\\xc9t\\xe9\"=\"named\"\n");
+    const std::string key = "Software\\Caf\xC3\xA9 \xC3\x9C"
+                            "ber]x";
+    EXPECT_EQ(reg.value(key, "A"), "\xC3\x9C"
+                                   "ber \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(reg.value(key, "B"), std::string("a\tb\nc\rd\ae\x1b"
+                                               "f\\g\"h\x01i\x01"
+                                               "1"));
+    EXPECT_EQ(reg.value(key, "C"), "\xF0\x9F\x98\x80 \xEF\xBF\xBDx");
+    EXPECT_EQ(reg.value(key, "\xC3\x89t\xC3\xA9"), "named");
+}
+
+TEST_F(TextBytesStart, WineGameInAFolderWithUmlautIsFoundAndItsSwitchesRead)
+{
+    // What Wine writes for C:\Spiele\Red Faction \u00dcber; its files are UTF-8 names.
+    const std::string prefix = world.makeDir("pfx");
+    world.makeDir("pfx/dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+    world.writeFile("pfx/drive_c/Spiele/Red Faction \xC3\x9C"
+                    "ber/rf.exe",
+                    "MZ\x90");
+    world.writeFile("pfx/system.reg",
+                    "WINE REGISTRY Version 2\n\n[Software\\\\Volition\\\\Red Faction] 1\n"
+                    "\"InstallPath\"=\"C:\\\\Spiele\\\\Red Faction \\x00dcber\"\n");
+    world.writeFile("pfx/user.reg",
+                    "WINE REGISTRY Version 2\n\n[Software\\\\Volition\\\\Red Faction] 1\n"
+                    "\"CmdLineOptions\"=\"-name \\xd1o\\xf1o\"\n");
+    world.setEnv("WINEPREFIX", prefix);
+    const auto found = playdeck::LocateGame();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->folder, prefix + "/drive_c/Spiele/Red Faction \xC3\x9C"
+                                      "ber/");
+    EXPECT_TRUE(playdeck::IsGameInstalled());
+    EXPECT_EQ(playdeck::ReadGameUserValue("CmdLineOptions"), "-name \xC3\x91o\xC3\xB1o");
+}
+
+TEST_F(TextBytesStart, LevelFileMatchesAsWindows1252FoldsCaseAndFromUtf8FileNames)
+{
+    using qm::demo::BuildRfl;
+    using qm::demo::BuildVpp;
+    const std::string level = BuildRfl("Caf\xE9 Cr\xE8me",
+                                       "\xD1"
+                                       "ando",
+                                       "2001");
+    const std::string entry = BuildVpp({{"CH\xC2TEAU.RFL", level, {}}});
+    // The packfile named in Windows-1252 and in UTF-8 (as unpacked on Linux).
+    for (const std::string name : {"ch\xE2teau.vpp", "ch\xC3\xA2teau.vpp", "CH\xC2TEAU.vpp"}) {
+        const std::string path = world.writeFile("maps/" + name, entry);
+        EXPECT_EQ(playdeck::FindRflInVpp(path), 4096) << name;
+        EXPECT_EQ(playdeck::ReadLevelInfo(path), (playdeck::LevelInfo{"Caf\xE9 Cr\xE8me",
+                                                                      "\xD1"
+                                                                      "ando",
+                                                                      "2001"}));
+    }
+    // \xD7 and \xF7 are no letter pair; a UTF-8 name with no Windows-1252
+    // spelling matches nothing more.
+    EXPECT_EQ(playdeck::FindRflInVpp(
+                  world.writeFile("maps/\xF7.vpp", BuildVpp({{"\xD7.rfl", level, {}}}))),
+              -1);
+    EXPECT_EQ(playdeck::LevelFileNamesFor("/m/\xE2\x82\xAC \xE2\x98\x83.vpp").size(), 1u);
+    EXPECT_EQ(playdeck::LevelFileNamesFor("/m/\xE2\x82\xAC.vpp").back(), "\x80.rfl");
 }
 
 } // namespace

@@ -186,7 +186,7 @@ TEST_F(ChooserTest, CommandLinePackfilePlaysAndTheLauncherEnds)
     launcher.setExecutablePath(programPath());
     WhenChooserShows([](CVppActionDlg& dlg) { dlg.playButton()->click(); });
     const std::string vpp = game + "mods/Zombie Mode/zm_Lab.vpp";
-    EXPECT_FALSE(launcher.InitInstance({QString::fromStdString('"' + vpp + '"')}));
+    EXPECT_FALSE(launcher.InitInstance({'"' + vpp + '"'}));
     EXPECT_EQ(launcher.exitCode(), 0);
     EXPECT_EQ(launcher.mainFrame(), nullptr);
     ASSERT_EQ(recorder.requests().size(), 1u);

@@ -4,6 +4,7 @@
 #include "launcher_fixture.h"
 #include "platform/process_start.h"
 
+#include <QFile>
 #include <QTest>
 #include <QToolBar>
 
@@ -197,8 +198,37 @@ TEST_F(LaunchTest, NoRunnerIsToldAndNothingCloses)
     EXPECT_TRUE(recorder.requests().empty());
 }
 
-// File names are bytes: one that is not valid in the locale's encoding is shown
-// as best it can be, and the game still gets the name as it is on disk.
+// A 32-bit rf.exe and a Wine without its i386 half (Debian's wine64 alone):
+// the message names what to install and the log, nothing starts, nothing closes.
+TEST_F(LaunchTest, WineWithout32BitIsToldAndNothingCloses)
+{
+    std::string pe(0x48, '\0');
+    pe.replace(0, 2, "MZ");
+    pe[0x3c] = 0x40;
+    pe.replace(0x40, 6, std::string("PE\0\0\x4c\x01", 6));
+    qm::demo::WriteBytes(game + "rf.exe", pe);
+    const std::string bin = world.makeDir("usr/bin");
+    const std::string wine = world.writeFile("usr/bin/wine", "#!/bin/sh\n");
+    QFile::setPermissions(QString::fromStdString(wine), QFile::ReadOwner | QFile::ExeOwner);
+    world.setEnv("PATH", bin);
+    setDword("AutoClose", 1);
+    struct AutoAnswer {
+        AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(true); }
+        ~AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(false); }
+    } autoAnswer;
+    ASSERT_NE(start(), nullptr);
+    select({0});
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(recorder.requests().empty());
+    ASSERT_EQ(qm::ui::MessageBox::history().size(), 1u);
+    EXPECT_EQ(qm::ui::MessageBox::history()[0].text,
+              qm::DisplayText(LaunchErrorText(LaunchResult::WineLacks32Bit, wine)));
+    EXPECT_TRUE(qm::ui::MessageBox::history()[0].text.contains(QStringLiteral("wine32:i386")));
+}
+
+// File names are bytes: one that is not UTF-8 is shown as Windows-1252, and
+// the game still gets the name as it is on disk.
 TEST_F(LaunchTest, NamesReachTheGameByteForByte)
 {
     const std::string name = "Caf\xE9 Noir";
@@ -207,7 +237,7 @@ TEST_F(LaunchTest, NamesReachTheGameByteForByte)
         qm::demo::BuildVpp(
             {{"caf\xE9 noir.rfl", qm::demo::BuildRfl("Caf\xE9", "Me", "2001"), {}}}));
     ASSERT_NE(start(), nullptr);
-    const int row = rowOf(QString::fromLocal8Bit(name.c_str()) + QStringLiteral(".vpp"));
+    const int row = rowOf(QStringLiteral("Caf\u00E9 Noir.vpp"));
     ASSERT_GE(row, 0);
     EXPECT_EQ(view->GetItemText(row, 0), name + ".vpp");
     select({row});

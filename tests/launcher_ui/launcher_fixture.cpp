@@ -9,7 +9,7 @@
 
 namespace playdeck::test {
 
-CMainFrame* LauncherTest::start(const QStringList& arguments)
+CMainFrame* LauncherTest::start(const std::vector<std::string>& arguments)
 {
     install(game);
     app = std::make_unique<CPLAYDECK32App>();

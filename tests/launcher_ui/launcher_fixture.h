@@ -48,7 +48,7 @@ protected:
     std::string programPath() const;
 
     // Runs start-up with the game installed; the window is up and active.
-    CMainFrame* start(const QStringList& arguments = {});
+    CMainFrame* start(const std::vector<std::string>& arguments = {});
 
     // The list's rows, cells joined by TAB, as --list prints them.
     QStringList rows() const;

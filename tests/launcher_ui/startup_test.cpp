@@ -32,6 +32,8 @@ TEST_F(LauncherTest, GameMissingShowsTheExactMessageAndNoWindow)
         qm::ui::MessageBox::clearHistory();
         qm::ui::MessageBox::setNextAnswer(QMessageBox::Ok);
         CPLAYDECK32App launcher;
+        // Start-up writes the association beside the program: inside the world.
+        launcher.setExecutablePath(programPath());
         EXPECT_FALSE(launcher.InitInstance({}));
         EXPECT_EQ(launcher.exitCode(), 1);
         EXPECT_EQ(launcher.mainFrame(), nullptr);
@@ -53,8 +55,10 @@ TEST_F(LauncherTest, ReadableFileOnTheCommandLineEndsStartUpWithoutWindow)
     const std::string vpp = game + "user_maps/single/Glass House.vpp";
     // Quoted as a shell hands it over, and split at its blank as argv is;
     // the game need not be installed for the chooser.
-    for (const QStringList& args : {QStringList{QString::fromStdString('"' + vpp + '"')},
-                                    QString::fromStdString(vpp).split(QLatin1Char(' '))}) {
+    const size_t blank = vpp.rfind(' ');
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{'"' + vpp + '"'},
+          std::vector<std::string>{vpp.substr(0, blank), vpp.substr(blank + 1)}}) {
         CPLAYDECK32App launcher;
         launcher.setExecutablePath(programPath());
         QString shownFor;
@@ -75,16 +79,16 @@ TEST_F(LauncherTest, ReadableFileOnTheCommandLineEndsStartUpWithoutWindow)
 
 TEST_F(LauncherTest, ArgumentThatIsNoReadableFileIsIgnored)
 {
-    EXPECT_EQ(CommandLineFile({QStringLiteral("/no/such/file.vpp")}), "");
-    EXPECT_EQ(CommandLineFile({QString::fromStdString(game)}), ""); // a folder
-    EXPECT_EQ(CommandLineFile({QStringLiteral("\"\"")}), "");
+    EXPECT_EQ(CommandLineFile({"/no/such/file.vpp"}), "");
+    EXPECT_EQ(CommandLineFile({game}), ""); // a folder
+    EXPECT_EQ(CommandLineFile({"\"\""}), "");
     const std::string locked = world.writeFile("locked.vpp", "x");
     QFile::setPermissions(QString::fromStdString(locked), QFileDevice::Permissions{});
     if (!QFile(QString::fromStdString(locked)).open(QIODevice::ReadOnly)) { // root reads anything
-        EXPECT_EQ(CommandLineFile({QString::fromStdString(locked)}), "");
+        EXPECT_EQ(CommandLineFile({locked}), "");
     }
 
-    ASSERT_NE(start({QStringLiteral("/no/such/file.vpp")}), nullptr);
+    ASSERT_NE(start({"/no/such/file.vpp"}), nullptr);
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(app->chooserFile(), "");
 }

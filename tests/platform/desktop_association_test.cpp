@@ -116,7 +116,9 @@ TEST(DesktopExec, BuiltFromTheWindowsCommandLine)
     EXPECT_EQ(qm::DesktopExecFromCommand("\"\" \"%1\""), "");
 }
 
-TEST_F(TempWorldTest, WindowsProgramsOpenThroughWine)
+class DesktopAssociationTest : public TempWorldTest {};
+
+TEST_F(DesktopAssociationTest, WindowsProgramsOpenThroughWine)
 {
     const std::string exe = world.writeFile("Tools/FORGE.EXE", std::string("MZ\x90\0", 4));
     EXPECT_EQ(qm::DesktopExecFromCommand("\"" + exe + "\" \"%1\""), "wine " + exe + " %f");
@@ -145,7 +147,7 @@ TEST(DesktopNames, InstalledPackagesMatchTheBridge)
               qm::MimePackageXml("tbl", "text/x-red-faction-tbl", "Red Faction table file"));
 }
 
-TEST_F(TempWorldTest, StoreClassesFollowTheChangedKeys)
+TEST_F(DesktopAssociationTest, StoreClassesFollowTheChangedKeys)
 {
     qm::RegistryStore store;
     const auto put = [&](qm::RegRoot root, const std::string& key, const std::string& value) {
@@ -176,7 +178,7 @@ TEST_F(TempWorldTest, StoreClassesFollowTheChangedKeys)
     EXPECT_EQ(classes[1], (DesktopFileClass{"User.Class", "", "/u/editor %1", {"rfl"}}));
 }
 
-TEST_F(TempWorldTest, ApplyingAScriptHandsItsClassesToTheDesktop)
+TEST_F(DesktopAssociationTest, ApplyingAScriptHandsItsClassesToTheDesktop)
 {
     RecordingBridge bridge;
     const std::string folder = world.makeDir("prog");

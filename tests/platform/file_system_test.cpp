@@ -1,5 +1,5 @@
 #include "platform/file_system.h"
-#include "tests/support/temp_world.h"
+#include "support/temp_world.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -60,7 +60,9 @@ std::string integrityCheck(const std::string& path)
     return result;
 }
 
-TEST_F(TempWorldTest, FourProcessesImportingAtOnceLoseNothing)
+class RegistryProcessesTest : public qm::test::TempWorldTest {};
+
+TEST_F(RegistryProcessesTest, FourProcessesImportingAtOnceLoseNothing)
 {
     constexpr int kProcs = 4, kScripts = 250;
     std::vector<std::vector<std::string>> files(kProcs);
@@ -111,7 +113,7 @@ TEST_F(TempWorldTest, FourProcessesImportingAtOnceLoseNothing)
     EXPECT_EQ(integrityCheck(world.registryPath()), "ok");
 }
 
-TEST_F(TempWorldTest, ImportKilledAtARandomMomentIsAllOrNothing)
+TEST_F(RegistryProcessesTest, ImportKilledAtARandomMomentIsAllOrNothing)
 {
     constexpr int kKeys = 10, kPerKey = 1000, kRuns = 50;
     RegistryScript s;
@@ -157,7 +159,7 @@ TEST_F(TempWorldTest, ImportKilledAtARandomMomentIsAllOrNothing)
     ASSERT_EQ(countValues(calib), kKeys * kPerKey);
     const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
 
-    std::mt19937 rng(std::random_device{}());
+    std::mt19937 rng(qm::test::TestSeed());
     std::uniform_int_distribution<long long> delay(0, micros);
     int all = 0, none = 0, killed = 0;
     for (int run = 0; run < kRuns; ++run) {

@@ -1,7 +1,9 @@
 #include "platform/registry_store.h"
 #include "support/temp_world.h"
 
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 namespace qm {
 namespace {
@@ -20,7 +22,9 @@ std::vector<std::string> names(const std::vector<RegValue>& values)
     return out;
 }
 
-TEST_F(TempWorldTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
+class RegistryStoreTest : public qm::test::TempWorldTest {};
+
+TEST_F(RegistryStoreTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
 {
     RegistryStore store;
     ASSERT_TRUE(store.ok()) << store.lastError();
@@ -51,7 +55,7 @@ TEST_F(TempWorldTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
     EXPECT_TRUE(store.value(CU, "Software\\MyKey", "b"));
 }
 
-TEST_F(TempWorldTest, DeleteKeyTakesOnlyTheKeyAndWhatIsBelowIt)
+TEST_F(RegistryStoreTest, DeleteKeyTakesOnlyTheKeyAndWhatIsBelowIt)
 {
     RegistryStore store;
     // Siblings whose names sort right next to "A\...".
@@ -73,7 +77,7 @@ TEST_F(TempWorldTest, DeleteKeyTakesOnlyTheKeyAndWhatIsBelowIt)
     EXPECT_FALSE(store.deleteKey(CU, "\\"));
 }
 
-TEST_F(TempWorldTest, TransactAppliesAllOrNothing)
+TEST_F(RegistryStoreTest, TransactAppliesAllOrNothing)
 {
     RegistryStore store;
     ASSERT_TRUE(store.setValue(CU, "K", "before", regtype::REG_SZ, "1"));
@@ -101,7 +105,7 @@ TEST_F(TempWorldTest, TransactAppliesAllOrNothing)
     EXPECT_TRUE(other.value(CU, "k\\sub", "Y"));
 }
 
-TEST_F(TempWorldTest, ForeignOrMissingDatabasesAreNeverWritten)
+TEST_F(RegistryStoreTest, ForeignOrMissingDatabasesAreNeverWritten)
 {
     // A valid SQLite database of someone else's.
     const std::string foreign = world.root() + "/notes.sqlite";
@@ -140,7 +144,83 @@ TEST_F(TempWorldTest, ForeignOrMissingDatabasesAreNeverWritten)
     EXPECT_FALSE(ro.setValue(CU, "K", "v", regtype::REG_SZ, "x"));
 }
 
-TEST_F(TempWorldTest, InMemoryStoreLeavesNoFile)
+// A name a script cannot carry never gets in: an export must import again.
+TEST_F(RegistryStoreTest, NamesWithLineBreaksAreRefusedOnWrite)
+{
+    RegistryStore store;
+    for (const char* key : {"Software\\A\nB", "Software\\A\rB"}) {
+        EXPECT_FALSE(store.createKey(CU, key));
+        EXPECT_FALSE(store.setValue(CU, key, "v", regtype::REG_SZ, std::string("x\0", 2)));
+        EXPECT_NE(store.lastError().find("line break"), std::string::npos) << store.lastError();
+        EXPECT_NE(store.lastError().find(store.path()), std::string::npos);
+    }
+    EXPECT_FALSE(store.setValue(CU, "Software\\A", "two\nlines", regtype::REG_SZ, "x"));
+    // Inside a batch the refusal takes the whole batch back.
+    EXPECT_FALSE(store.transact([&] {
+        store.setValue(CU, "Software\\Good", "v", regtype::REG_SZ, "x");
+        store.setValue(CU, "Software\\Good", "bad\r", regtype::REG_SZ, "x");
+        return true;
+    }));
+    EXPECT_TRUE(store.subKeys(CU, "Software").empty());
+    // Line breaks in data are fine.
+    EXPECT_TRUE(store.setValue(CU, "Software\\A", "v", regtype::REG_SZ, "two\nlines"));
+}
+
+// Each message names the store file and SQLite's own cause, not a later one.
+TEST_F(RegistryStoreTest, StoreErrorsNameTheFileAndTheRealCause)
+{
+    const std::string text = world.writeFile("notes.sqlite", std::string(8192, 'n'));
+    {
+        RegistryStore store(RegistryStore::Mode::ReadWrite, text);
+        EXPECT_FALSE(store.ok());
+        EXPECT_NE(store.lastError().find(text), std::string::npos) << store.lastError();
+        EXPECT_NE(store.lastError().find("file is not a database"), std::string::npos)
+            << store.lastError();
+    }
+    {
+        const std::string missing = world.root() + "/none.sqlite";
+        RegistryStore store(RegistryStore::Mode::ReadOnly, missing);
+        EXPECT_NE(store.lastError().find(missing), std::string::npos);
+        EXPECT_NE(store.lastError().find("does not exist"), std::string::npos) << store.lastError();
+    }
+    {
+        RegistryStore(RegistryStore::Mode::ReadWrite).createKey(CU, "K");
+        RegistryStore ro(RegistryStore::Mode::ReadOnly);
+        EXPECT_FALSE(ro.setValue(CU, "K", "v", regtype::REG_SZ, "x"));
+        EXPECT_NE(ro.lastError().find(ro.path()), std::string::npos) << ro.lastError();
+    }
+
+    // A full disk (the file-size limit stands in for it) shows up in the commit.
+    RegistryStore store;
+    ASSERT_TRUE(store.createKey(CU, "Big"));
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 256 << 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool written = store.transact([&] {
+        for (int i = 0; i < 64; ++i)
+            if (!store.setValue(CU, "Big", "v" + std::to_string(i), regtype::REG_BINARY,
+                                std::string(16 << 10, 'x')))
+                return false;
+        return true;
+    });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_NE(store.lastError().find(store.path()), std::string::npos) << store.lastError();
+    // SQLite says "disk is full" for ENOSPC and "disk I/O error" for the size limit.
+    EXPECT_TRUE(store.lastError().find("disk is full") != std::string::npos ||
+                store.lastError().find("disk I/O error") != std::string::npos)
+        << store.lastError();
+    EXPECT_EQ(store.lastError().find("no transaction is active"), std::string::npos);
+    // Nothing of the batch is there, and the store still works.
+    EXPECT_TRUE(store.values(CU, "Big").empty());
+    EXPECT_TRUE(store.setValue(CU, "Big", "after", regtype::REG_SZ, "ok"));
+}
+
+TEST_F(RegistryStoreTest, InMemoryStoreLeavesNoFile)
 {
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(world.root());

@@ -51,15 +51,9 @@ std::string hklm(const std::string& key, const std::string& value)
 
 class InstallTest : public qmsetup::test::SetupTest {
 protected:
-    // A module job for a module folder written into the world.
-    ModuleJob job(const std::string& source, const std::string& target)
+    static ModuleJob job(const std::string& source, const std::string& target)
     {
-        ModuleJob j = MakeModuleJob(Distribution{SetupMode::SingleModule, source,
-                                                 source + "/qm_kit.dat", source + "/qm_modul.dat"},
-                                    LoadSingleModule(source + "/qm_modul.dat"), SetupOptions{});
-        j.installDir = target;
-        j.checkForUpdates = false;
-        return j;
+        return qmsetup::test::singleModuleJob(source, target);
     }
     RecordingProgress progress;
     InstallRun run;

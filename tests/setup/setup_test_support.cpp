@@ -100,6 +100,16 @@ std::string writeModule(const qm::test::TempWorld& world, const std::string& fol
     return path.substr(0, path.size() - std::string("/qm_modul.dat").size());
 }
 
+ModuleJob singleModuleJob(const std::string& source, const std::string& target)
+{
+    ModuleJob j = MakeModuleJob(Distribution{SetupMode::SingleModule, source,
+                                             source + "/qm_kit.dat", source + "/qm_modul.dat"},
+                                LoadSingleModule(source + "/qm_modul.dat"), SetupOptions{});
+    j.installDir = target;
+    j.checkForUpdates = false;
+    return j;
+}
+
 SetupTest::SetupTest()
 {
     // The system's proxy must not stand between the client and the loopback server.

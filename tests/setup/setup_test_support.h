@@ -1,5 +1,6 @@
 #pragma once
 
+#include "setup/install.h"
 #include "setup/progress.h"
 #include "support/temp_world.h"
 
@@ -79,6 +80,10 @@ private:
 std::string writeModule(const qm::test::TempWorld& world, const std::string& folder,
                         const std::string& description,
                         const std::map<std::string, std::string>& files);
+
+// The job of a single module whose folder holds its description, installed
+// to target without the update check.
+ModuleJob singleModuleJob(const std::string& source, const std::string& target);
 
 // A test's fixture with every outside effect of setup pointed into its world.
 class SetupTest : public qm::test::TempWorldTest {

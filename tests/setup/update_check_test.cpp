@@ -1,3 +1,4 @@
+#include "platform/file_system.h"
 #include "platform/http_client.h"
 #include "platform/url_opener.h"
 #include "setup/install.h"
@@ -6,6 +7,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qmsetup;
 using qmsetup::test::RecordingProgress;
@@ -213,6 +216,58 @@ TEST_F(UpdateCheckTest, KitChecksOnlyTheKit)
     // The module's own version file is never asked for.
     for (const std::string& path : server.requests())
         EXPECT_EQ(path, "/quorman/qmtools/kit.data");
+}
+
+// Stands in for the network and notes where the reply was asked to go.
+class NotingClient : public qm::HttpClient {
+public:
+    qm::HttpResult getToFile(const std::string&, const std::string& localPath) override
+    {
+        paths.push_back(localPath);
+        struct stat st {};
+        folderModes.push_back(
+            ::stat(qm::fs::FolderOf(localPath).c_str(), &st) == 0 ? st.st_mode & 07777 : 0);
+        qm::HttpResult r;
+        if (qm::fs::SaveFileAtomic(localPath, "[Version]\nVersionBuild=3\n"))
+            r.status = qm::HttpResult::Status::Ok;
+        return r;
+    }
+    std::vector<std::string> paths;
+    std::vector<uint32_t> folderModes;
+};
+
+// In the shared temporary folder another user may have planted the reply's
+// name: the download never goes to that name, and a link there is replaced,
+// never followed.
+TEST_F(UpdateCheckTest, KitReplyNeverGoesThroughANameOthersCanPlant)
+{
+    NotingClient noting;
+    qm::ScopedHttpClient useNoting(&noting);
+    const std::string victim = world.writeFile("victim.txt", "precious");
+    const std::string local = world.temp() + "kit_setup.ver";
+    ASSERT_EQ(::symlink(victim.c_str(), local.c_str()), 0);
+    RecordingProgress p;
+    EXPECT_EQ(CheckKitUpdate("qmtools", "Kit 1 (Build 3)", 3, p), UpdateCheckOutcome::Continue);
+    EXPECT_TRUE(p.shown.empty());
+    ASSERT_EQ(noting.paths.size(), 1u);
+    EXPECT_NE(noting.paths[0], local);
+    EXPECT_EQ(noting.folderModes[0], 0700u); // a folder of our own
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(qm::fs::FolderOf(noting.paths[0]))));
+    EXPECT_EQ(qm::test::readFileBytes(victim), "precious");
+    EXPECT_EQ(qm::test::readFileBytes(local), "[Version]\nVersionBuild=3\n");
+}
+
+// A failed download is no information, whatever lies at the reply's name.
+TEST_F(UpdateCheckTest, FailedDownloadNeverReadsAnOlderReply)
+{
+    world.setEnv("QM_UPDATE_SERVER",
+                 "http://127.0.0.1:" + std::to_string(TestHttpServer::closedPort()));
+    ASSERT_TRUE(qm::fs::SaveFileAtomic(world.temp() + "kit_setup.ver",
+                                       "[Version]\nVersionBuild=99\nVersionString=planted\n"));
+    RecordingProgress p;
+    EXPECT_EQ(CheckKitUpdate("qmtools", "Kit 1 (Build 3)", 3, p), UpdateCheckOutcome::Continue);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].caption, "Check for Updates failed");
 }
 
 TEST_F(UpdateCheckTest, ServerAddressFromEnvironment)

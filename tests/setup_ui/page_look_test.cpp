@@ -4,10 +4,13 @@
 #include "setup_ui_support.h"
 #include "support/dialog_fit.h"
 
+#include <QCheckBox>
 #include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStyle>
 #include <cstdlib>
 
 namespace qmsetup::test {
@@ -40,6 +43,40 @@ protected:
         }
     }
 
+    // Every text of the page shows whole in its control: labels wrap within
+    // their height, buttons and check boxes fit their text on one line.
+    static void expectNothingClipped(const QWidget& page, const char* what)
+    {
+        for (const QLabel* l : page.findChildren<QLabel*>()) {
+            if (l->isHidden() || l->text().isEmpty() || !l->pixmap().isNull())
+                continue;
+            const int needed =
+                l->wordWrap() ? l->heightForWidth(l->width()) : l->sizeHint().height();
+            EXPECT_LE(needed, l->height()) << what << ": " << l->text().toStdString();
+            if (!l->wordWrap()) {
+                EXPECT_LE(l->sizeHint().width(), l->width())
+                    << what << ": " << l->text().toStdString();
+            }
+        }
+        for (const QAbstractButton* b : page.findChildren<QAbstractButton*>()) {
+            if (b->isHidden() || b->text().isEmpty())
+                continue;
+            QString shown = b->text();
+            shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+            const QStyle* st = b->style();
+            int needed = b->fontMetrics().horizontalAdvance(shown);
+            if (qobject_cast<const QCheckBox*>(b))
+                needed += st->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) +
+                          st->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b);
+            else
+                needed += 2 * (st->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b) / 2 +
+                               st->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b));
+            EXPECT_LE(needed, b->width()) << what << ": " << b->text().toStdString();
+            EXPECT_LE(b->fontMetrics().height(), b->height())
+                << what << ": " << b->text().toStdString();
+        }
+    }
+
     std::string suiteModule(const std::string& folder, const std::string& desc,
                             const std::string& ext, const std::string& text)
     {
@@ -54,6 +91,53 @@ protected:
                                    "\n[Description]\nWhileInstallation=" + text + "\n");
     }
 };
+
+TEST_F(PageLookTest, NoTextOfSetupsPagesIsClipped)
+{
+    const std::string playdeck = suiteModule(
+        "PLAYDECK32", "Quorvel Manager PLAYDECK32", "vpp",
+        "The level and MOD launcher for Red Faction: lists your levels and MODs and starts the "
+        "game with the one you choose.");
+    world.writeFile("kit/qm_kit.dat",
+                    "[General]\nVersion=1.0\nVersionBuild=1\n[Modules]\nNum=1\n1=PLAYDECK32\n");
+    SetupOptions options = LoadSetupOptions("/home/player/QuorvelManager/PLAYDECK32");
+    for (const bool configure : {false, true}) {
+        CSetupPage page(configure, playdeck, options);
+        ASSERT_TRUE(page.initialise());
+        page.show();
+        expectNothingClipped(page, configure ? "configure dialog" : "setup page");
+    }
+    // The repair presentation, with its "Install to a different path" button.
+    writeRecord("Quorvel Manager PLAYDECK32", 1, "1.0 (Build 1)",
+                "/home/player/QuorvelManager/PLAYDECK32");
+    {
+        CSetupPage page(false, playdeck, options);
+        ASSERT_TRUE(page.initialise());
+        page.show();
+        ASSERT_FALSE(page.differentPathButton()->isHidden());
+        expectNothingClipped(page, "setup page, repair");
+        if (const char* dir = std::getenv("QM_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(page.grab().save(QString::fromLocal8Bit(dir) +
+                                         QStringLiteral("/qmsetup-setup-page-repair.png")));
+        }
+    }
+    const LocateResult located = LocateDistribution(world.root() + "/kit/qmsetup");
+    ASSERT_TRUE(located.ok);
+    std::vector<ModuleEntry> entries;
+    SetupOptions kitOptions = LoadSetupOptions("");
+    CKitPage kitPage(located.distribution, kitOptions, entries);
+    kitPage.initialise();
+    kitPage.show();
+    kitPage.moduleList()->setCurrentRow(0);
+    kitPage.refresh();
+    expectNothingClipped(kitPage, "kit page");
+    KitJob job{
+        located.distribution.setupFolder, LoadKitHeader(located.distribution.kitFile), {}, false};
+    CProgressPage progress(job);
+    progress.show();
+    progress.runInstall();
+    expectNothingClipped(progress, "progress page");
+}
 
 TEST_F(PageLookTest, SetupKitAndProgressPages)
 {

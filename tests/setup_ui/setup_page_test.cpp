@@ -1,6 +1,7 @@
 #include "setup/ui/setup_page.h"
 #include "setup_ui_support.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -166,6 +167,23 @@ TEST_F(SetupPageTest, UpdateAndRepairPresentationsAndADifferentPath)
     EXPECT_TRUE(qm::ui::MessageBox::history().empty());
 }
 
+// A keyboard user types the folder at once; Return still installs.
+TEST_F(SetupPageTest, OpensWithTheFocusInTheFolderField)
+{
+    const std::string file = writeModule("m", "Level Tool", "1.0 (Build 3)");
+    for (const bool configure : {false, true}) {
+        SetupOptions options = LoadSetupOptions(world.home() + "/Tools/m");
+        CSetupPage page(configure, file, options);
+        ASSERT_TRUE(page.initialise());
+        page.show();
+        QApplication::processEvents();
+        EXPECT_EQ(page.focusWidget(), page.folderEdit()) << configure;
+        EXPECT_EQ(page.folderEdit()->selectedText(), page.folderEdit()->text());
+        EXPECT_TRUE(page.mainButton()->isDefault());
+        page.hide();
+    }
+}
+
 TEST_F(SetupPageTest, ConfigureDialogHidesTheUpdateOptionAndReadsOk)
 {
     SetupOptions options;
@@ -184,6 +202,23 @@ TEST_F(SetupPageTest, ConfigureDialogHidesTheUpdateOptionAndReadsOk)
     // The hidden update option is left as it was.
     EXPECT_TRUE(page.checkFolder());
     EXPECT_TRUE(options.checkForUpdates);
+}
+
+// A folder remembered with Windows-1252 bytes is shown readably and, left as
+// it is, written back byte for byte; a typed one is taken as UTF-8.
+TEST_F(SetupPageTest, TextBytesFolderKeepsItsBytesUnlessEdited)
+{
+    SetupOptions options;
+    options.targetFolder = world.home() + "/Jeux/Caf\xE9";
+    CSetupPage page(true, writeModule("m", "Level Tool", "1.0 (Build 3)"), options);
+    ASSERT_TRUE(page.initialise());
+    EXPECT_EQ(page.folderEdit()->text(),
+              QString::fromStdString(world.home()) + QStringLiteral("/Jeux/Caf\u00E9"));
+    EXPECT_TRUE(page.checkFolder());
+    EXPECT_EQ(options.targetFolder, world.home() + "/Jeux/Caf\xE9");
+    page.folderEdit()->setText(page.folderEdit()->text() + QStringLiteral("s"));
+    EXPECT_TRUE(page.checkFolder());
+    EXPECT_EQ(options.targetFolder, world.home() + "/Jeux/Caf\xC3\xA9s");
 }
 
 } // namespace

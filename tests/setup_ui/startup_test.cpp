@@ -62,9 +62,25 @@ TEST_F(StartUpTest, SingleModuleInstallsThroughSetupAndProgressPages)
 TEST_F(StartUpTest, DowngradeRefusedByDefaultChangesNothing)
 {
     writeRecord("Level Tool", 7, "2.0 (Build 7)", world.home() + "/Newer");
-    EXPECT_EQ(RunQmSetup(singleModule("single", "1.0 (Build 3)")), 0);
+    EXPECT_EQ(RunQmSetup(singleModule("single", "1.0 (Build 3)")), kExitClosed);
     EXPECT_EQ(installedPath(), world.home() + "/Newer");
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(world.home() + "/Tools/single")));
+}
+
+// A script running setup can tell a failed install from a good one.
+TEST_F(StartUpTest, FailedInstallExitsWithItsOwnCode)
+{
+    const std::string program = singleModule("single", "1.0 (Build 3)");
+    world.writeFile("single/qm_modul.dat",
+                    qm::test::readFileBytes(world.root() + "/single/qm_modul.dat") +
+                        "[MkDirs]\nNum=1\n1=..\\escape\n");
+    EXPECT_EQ(RunQmSetup(program), kExitModuleFailed);
+
+    // The store refuses the record: a failure too, and the files go again.
+    const std::string good = singleModule("other", "1.0 (Build 3)");
+    world.writeFile("registry.sqlite", "not a store\n");
+    EXPECT_EQ(RunQmSetup(good), kExitModuleFailed);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(world.home() + "/Tools/other")));
 }
 
 TEST_F(StartUpTest, KitBeatsAModuleFileBesideIt)

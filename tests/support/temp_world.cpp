@@ -1,11 +1,15 @@
 #include "temp_world.h"
 
+#include "platform/file_system.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -15,7 +19,11 @@ namespace qm::test {
 
 TempWorld::TempWorld()
 {
-    if (!m_dir.isValid())
+    // Made and removed through the file-system facade: QTemporaryDir cannot
+    // remove names that are not UTF-8, and tests make such names on purpose.
+    const char* tmp = std::getenv("TMPDIR");
+    m_root = qm::fs::MakePrivateFolder(tmp && *tmp ? tmp : "/tmp", "qm-test-");
+    if (m_root.empty())
         throw std::runtime_error("cannot create a temporary directory");
     const std::string r = root();
     const std::string h = r + "/home";
@@ -62,6 +70,7 @@ TempWorld::~TempWorld()
         else
             ::unsetenv(name.c_str());
     }
+    qm::fs::RemoveTree(m_root);
 }
 
 void TempWorld::remember(const char* name)
@@ -86,7 +95,7 @@ void TempWorld::unsetEnv(const char* name)
 
 std::string TempWorld::root() const
 {
-    return m_dir.path().toStdString();
+    return m_root;
 }
 std::string TempWorld::home() const
 {
@@ -126,6 +135,18 @@ std::string TempWorld::writeFile(const std::string& relative, const std::string&
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return p;
+}
+
+uint32_t TestSeed()
+{
+    uint32_t seed = 0;
+    if (const char* v = std::getenv("QM_TEST_SEED"); v && *v)
+        seed = static_cast<uint32_t>(std::strtoul(v, nullptr, 10));
+    else
+        seed = std::random_device{}();
+    std::cout << "random seed " << seed << " (repeat with QM_TEST_SEED=" << seed << ")\n";
+    ::testing::Test::RecordProperty("seed", std::to_string(seed));
+    return seed;
 }
 
 std::string readFileBytes(const std::string& path)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QTemporaryDir>
+#include <QDir>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -35,15 +36,21 @@ public:
 
 private:
     void remember(const char* name);
-    QTemporaryDir m_dir;
+    std::string m_root;
     std::map<std::string, std::optional<std::string>> m_saved;
 };
 
-// Fixture base: every test gets its own TempWorld.
+// Fixture base: every test gets its own TempWorld. Each area derives its own
+// suite name from it, so a failing test's name says where it lives.
 class TempWorldTest : public ::testing::Test {
 protected:
     TempWorld world;
 };
+
+// The seed of a test that draws random numbers: $QM_TEST_SEED when set (to
+// repeat a failed run), else a fresh one. It is printed and recorded in the
+// test's XML result either way.
+uint32_t TestSeed();
 
 // Reads a whole file as bytes ("" when missing).
 std::string readFileBytes(const std::string& path);

@@ -3,10 +3,12 @@
 
 #include "support/temp_world.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace gridlens;
 using namespace std::string_literals;
@@ -104,7 +106,7 @@ TEST(TblConverter, EncryptedTablesGiveTheErrorPageAndNoAnchors)
     EXPECT_EQ(body("\xDE\xAD\xBE\xEF"), "\xDE\xAD\xBE\xEF\r<br>\r\n"); // big-endian order
 }
 
-TEST(TblConverter, LinesEndAtCrAndLfIsDropped)
+TEST(TblConverter, LinesEndAtCrCrLfAndLoneLf)
 {
     AnchorList anchors;
     // A lone CR LF: the blank line and the empty one after it.
@@ -115,15 +117,34 @@ TEST(TblConverter, LinesEndAtCrAndLfIsDropped)
     EXPECT_EQ(body("a\r\nb\r\n"), "a\r<br>\r\nb\r<br>\r\n\r<br>\r\n");
     EXPECT_EQ(body("a\r\nb"), "a\r<br>\r\nb\r<br>\r\n");
     EXPECT_EQ(body("a\rb\r"), "a\r<br>\r\nb\r<br>\r\n\r<br>\r\n"); // CR only
-    EXPECT_EQ(body("a\n\nb\r"), "ab\r<br>\r\n\r<br>\r\n");
     EXPECT_EQ(body(""), "\r<br>\r\n");
+    // A lone LF ends a line as a CR does; LF CR is two line ends, CR LF one.
+    EXPECT_EQ(body("a\n\nb\r"), "a\r<br>\r\n\r<br>\r\nb\r<br>\r\n\r<br>\r\n");
+    EXPECT_EQ(body("\na\n\rb"), "\r<br>\r\na\r<br>\r\n\r<br>\r\nb\r<br>\r\n");
+    EXPECT_EQ(body("a\r\r\nb"), "a\r<br>\r\n\r<br>\r\nb\r<br>\r\n");
+}
 
-    // LF-only: one line, classified by its first character alone.
-    EXPECT_EQ(
-        body("#Top\n$Name: x\n[y]\n", anchors),
-        "<a name=\"1\"><font color=\"ff0000\"><b><u>#Top$Name: x[y]\r</u></b></font><br>\r\n");
-    ASSERT_EQ(anchors.count(), 2);
-    EXPECT_EQ(anchors.name(1), "Top$Name: x[y]");
+TEST(TblConverter, LfOnlyTableGivesThePageAndAnchorsOfItsCrLfTwin)
+{
+    const std::string crlf = "; weapons\r\n#Primary Weapons\r\n$Name: \"Laser\" ; x\r\n"
+                             "\t+Damage: 10\r\n/* old\r\n$Name: Gone\r\n*/\r\n[Rocket]\r\n"
+                             "$Class Name: Grenade\r\n#End\r\n";
+    std::string lf = crlf;
+    test::replaceAll(lf, "\r\n", "\n");
+    AnchorList fromCrLf;
+    AnchorList fromLf;
+    EXPECT_EQ(convert(lf, fromLf), convert(crlf, fromCrLf));
+    ASSERT_EQ(fromLf.count(), 5);
+    for (int32_t i = 0; i < fromLf.count(); ++i) {
+        EXPECT_EQ(fromLf.name(i), fromCrLf.name(i));
+        EXPECT_EQ(fromLf.kind(i), fromCrLf.kind(i));
+    }
+
+    // A CR at the end of one read block and its LF at the start of the next
+    // are still one line end; a lone LF there is one too.
+    const std::string head(kTableReadBlock - 1, 'x');
+    EXPECT_EQ(body(head + "\r\n#A\r\n"), body(head + "\r#A\r"));
+    EXPECT_EQ(body(head + "\n\n#A\n"), body(head + "\r\r#A\r"));
 }
 
 TEST(TblConverter, SectionsAndEndMarkers)
@@ -245,11 +266,13 @@ TEST(TblConverter, BlockCommentsSpanLinesAndSuppressAnchors)
                                        "</font><br>\r\n");
     EXPECT_EQ(body("// see /*\r#A\r*/"), green + "// see /*\r</font><br>\r\n" + green +
                                              "#A\r</font><br>\r\n" + green + "*/\r</font><br>\r\n");
-    // "/*/" holds both markers; LF inside a marker vanishes before the test.
+    // "/*/" holds both markers; an LF between "/" and "*" ends the line, so no marker.
     EXPECT_EQ(body("/*/\r#A"), green + "/*/\r</font><br>\r\n" +
                                    "<a name=\"1\"><font color=\"ff0000\"><b><u>#A\r</u></b>"
                                    "</font><br>\r\n");
-    EXPECT_EQ(body("/\n*\r#A"), green + "/*\r</font><br>\r\n" + green + "#A\r</font><br>\r\n");
+    EXPECT_EQ(body("/\n*\r#A"),
+              "/\r<br>\r\n*\r<br>\r\n<a name=\"1\"><font color=\"ff0000\"><b><u>#A\r"
+              "</u></b></font><br>\r\n");
 }
 
 TEST(TblConverter, EscapingReachesPageAndTree)
@@ -372,6 +395,36 @@ TEST_F(TblConverterFile, FailedLoadsKeepThePreviousPageAndAnchors)
     EXPECT_EQ(qm::test::readFileBytes(page), previous);
     ASSERT_EQ(anchors.count(), 2);
     EXPECT_EQ(anchors.name(1), "Old");
+}
+
+TEST_F(TblConverterFile, FifoOrFolderIsRefusedWithoutWaiting)
+{
+    const std::string fifo = world.root() + "/pipe.tbl";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string page = world.temp() + "page.html";
+    AnchorList anchors;
+    std::string error;
+    int progressCalls = 0;
+    // Opening a FIFO for reading would block until a writer comes.
+    EXPECT_FALSE(ConvertTableFile(fifo, page, anchors, &error,
+                                  [&](uint64_t, uint64_t) { ++progressCalls; }));
+    EXPECT_NE(error.find("pipe.tbl"), std::string::npos);
+    EXPECT_EQ(progressCalls, 0);
+    EXPECT_FALSE(std::filesystem::exists(page));
+}
+
+TEST_F(TblConverterFile, ProgressIsToldForEveryBlockUpToTheSize)
+{
+    const std::string table = world.writeFile("big.tbl", std::string(3 * kTableReadBlock + 5, 'x'));
+    std::vector<std::pair<uint64_t, uint64_t>> seen;
+    AnchorList anchors;
+    ASSERT_TRUE(
+        ConvertTableFile(table, world.temp() + "page.html", anchors, nullptr,
+                         [&](uint64_t done, uint64_t total) { seen.emplace_back(done, total); }));
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ(seen.back(),
+              std::make_pair(uint64_t(3 * kTableReadBlock + 5), uint64_t(3 * kTableReadBlock + 5)));
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
 }
 
 TEST_F(TblConverterFile, PlantedLinkAtThePagePathIsReplacedNotFollowed)

@@ -62,8 +62,12 @@ inline std::string LiteralConvert(std::string_view table, AnchorList& anchors)
                 break;
             }
             char c = table[pos++];
-            if (c == '\n')
-                continue;
+            if (c == '\n') {
+                if (pos >= 2 && table[pos - 2] == '\r')
+                    continue; // the LF of CR LF
+                line += '\r';
+                break;
+            }
             line += c;
             if (c == '\r')
                 break;

@@ -18,7 +18,7 @@ TEST_F(ViewerDesktopTest, TableFilesOpenInTheViewer)
     const std::string program = world.writeFile("bin/gridlens32l", "#!/bin/sh\nexit 0\n");
     ::chmod(program.c_str(), 0755);
 
-    gridlens::CGRIDLENS32LApp::RegisterShellFileTypes(QString::fromStdString(program));
+    gridlens::CGRIDLENS32LApp::RegisterShellFileTypes(program);
 
     const std::string id = "Quorvel.Manager.GRIDLENS32.desktop";
     const std::string entry = qm::test::readFileBytes(world.dataHome() + "/applications/" + id);

@@ -3,7 +3,9 @@
 #include "common/settings.h"
 #include "common/ui/file_dialog.h"
 #include "common/ui/message_box.h"
+#include "platform/file_system.h"
 #include "support/temp_world.h"
+#include "tblview/ui/find_bar.h"
 #include "tblview/ui/gridlens_app.h"
 #include "tblview/ui/gridlens_doc.h"
 #include "tblview/ui/gridlens_view.h"
@@ -12,20 +14,28 @@
 #include "tblview/ui/print_dialogs.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace gridlens;
 using qm::ui::FileDialog;
@@ -119,7 +129,10 @@ protected:
     CGRIDLENS32LApp::Start start(const QStringList& args = {})
     {
         app = std::make_unique<CGRIDLENS32LApp>();
-        return app->InitInstance(args);
+        std::vector<std::string> bytes;
+        for (const QString& a : args)
+            bytes.push_back(a.toStdString());
+        return app->InitInstance(bytes);
     }
     CMainFrame* frame() const { return app->mainFrame(); }
     CLeftView* tree() const { return frame()->leftView(); }
@@ -148,7 +161,18 @@ protected:
 TEST_F(ViewerTest, EmptyStartWritesTheEmptyPageAndRegistersTheFileType)
 {
     ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
-    EXPECT_EQ(app->TempPagePath, world.temp() + "gridlens32l.html");
+    // The page lies in a folder of this process that only this user can enter,
+    // under the runtime folder, else the temporary folder; it goes at the end.
+    ASSERT_TRUE(qm::fs::MakeFolders(world.home() + "/runtime", 0700));
+    ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
+    const std::string first = app->TempPagePath;
+    EXPECT_EQ(qm::fs::FileNameOf(first), "gridlens32l.html");
+    EXPECT_EQ(first.rfind(world.home() + "/runtime/gridlens32l-", 0), 0u) << first;
+    EXPECT_EQ(qm::fs::Stat(app->pageFolder()).mode & 0777, 0700u);
+    world.unsetEnv("XDG_RUNTIME_DIR");
+    ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
+    EXPECT_EQ(app->TempPagePath.rfind(world.temp() + "gridlens32l-", 0), 0u) << app->TempPagePath;
+    EXPECT_FALSE(qm::fs::Exists(qm::fs::FolderOf(first))) << "the first run's folder went with it";
     EXPECT_EQ(pageBytes(), "<html>\r\n<body background=white>\r\n</body>\r\n</html>\r\n");
     EXPECT_EQ(tree()->topLevelItemCount(), 0);
     EXPECT_FALSE(frame()->action(CommandId::FileExport)->isEnabled());
@@ -217,7 +241,7 @@ TEST_F(ViewerTest, OpenFillsTheTreeAndShowsThePage)
     EXPECT_FALSE(primary->isExpanded());
     EXPECT_TRUE(tree()->selectedItems().isEmpty());
 
-    EXPECT_EQ(view()->currentPath(), q(app->TempPagePath));
+    EXPECT_EQ(view()->currentPath(), app->TempPagePath);
     EXPECT_EQ(view()->page().lineText(0), QStringLiteral("; weapons table"));
     EXPECT_EQ(view()->firstVisibleLine(), 0);
     EXPECT_TRUE(view()->hasFocus() || !frame()->isActiveWindow());
@@ -367,7 +391,7 @@ TEST_F(ViewerTest, RecentFilesSurviveARestart)
     ASSERT_TRUE(app->OpenDocumentFile(q(a))); // moves up, not listed twice
 
     ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run); // a new run reads the store
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(a), q(b)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({a, b}));
     EXPECT_EQ(qm::ReadRegString(qm::HKEY_CURRENT_USER, RecentFileList::kKey, "File1", ""), a);
     const auto& actions = frame()->recentFileActions();
     ASSERT_EQ(actions.size(), 2u);
@@ -379,7 +403,7 @@ TEST_F(ViewerTest, RecentFilesSurviveARestart)
     // An entry that no longer opens leaves the list.
     QFile::remove(q(a));
     frame()->recentFileActions()[1]->trigger();
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(b)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({b}));
 
     // At most ten are kept.
     for (int i = 0; i < 12; ++i)
@@ -387,7 +411,7 @@ TEST_F(ViewerTest, RecentFilesSurviveARestart)
             app->OpenDocumentFile(q(world.writeFile("t" + std::to_string(i) + ".tbl", "x"))));
     ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
     EXPECT_EQ(app->recentFiles().entries().size(), 10);
-    EXPECT_EQ(app->recentFiles().entries().front(), q(world.root() + "/t11.tbl"));
+    EXPECT_EQ(app->recentFiles().entries().front(), world.root() + "/t11.tbl");
 }
 
 TEST_F(ViewerTest, FailedLoadKeepsThePreviousPageAndTree)
@@ -412,7 +436,7 @@ TEST_F(ViewerTest, FailedLoadKeepsThePreviousPageAndTree)
     EXPECT_EQ(view()->page().lineCount(), lines);
     EXPECT_EQ(tree()->topLevelItemCount(), 4);
     EXPECT_EQ(app->document()->GetTitle(), QStringLiteral("weapons.tbl"));
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(weapons)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({weapons}));
 }
 
 TEST_F(ViewerTest, NewDocumentAndEmptyTableShowNothingAndSaveWritesNothing)
@@ -448,12 +472,12 @@ TEST_F(ViewerTest, NewDocumentAndEmptyTableShowNothingAndSaveWritesNothing)
 TEST_F(ViewerTest, TempPageThatCannotBeCreatedEndsTheProgram)
 {
     world.setEnv("TEMP", world.root() + "/missing/");
+    world.unsetEnv("XDG_RUNTIME_DIR");
     EXPECT_EQ(start(), CGRIDLENS32LApp::Start::Failed);
     ASSERT_EQ(MessageBox::history().size(), 1u);
     EXPECT_EQ(MessageBox::history()[0].text,
               QStringLiteral("Failed to create file in temporary directory:\n\n") +
-                  q(world.root() + "/missing/gridlens32l.html") +
-                  QStringLiteral("\n\nProgram will abort."));
+                  q(world.root() + "/missing/") + QStringLiteral("\n\nProgram will abort."));
     EXPECT_EQ(MessageBox::history()[0].icon, QMessageBox::Warning);
 }
 
@@ -473,7 +497,8 @@ TEST_F(ViewerTest, BadTablesLoadWithoutHarm)
     ASSERT_TRUE(app->OpenDocumentFile(q(world.writeFile("many.tbl", many))));
     EXPECT_EQ(tree()->topLevelItemCount(), 16384);
     EXPECT_TRUE(app->OpenDocumentFile(q(world.writeFile("lf.tbl", "#A\n$Name: b\n"))));
-    EXPECT_EQ(tree()->topLevelItemCount(), 2); // one line: only its first character counts
+    EXPECT_EQ(tree()->topLevelItemCount(), 2); // "(Top)" and "A" with its entry
+    EXPECT_EQ(tree()->topLevelItem(1)->childCount(), 1);
 
     // An encrypted table shows the error page, no tree, and can be exported.
     EXPECT_TRUE(app->OpenDocumentFile(q(world.writeFile("enc.tbl", "\xEF\xBE\xAD\xDE#S\r\n"))));
@@ -511,7 +536,7 @@ TEST_F(ViewerTest, DroppedFilesAreOpenedInTurn)
     EXPECT_EQ(app->document()->GetPathName(), q(b));
     ASSERT_EQ(tree()->topLevelItemCount(), 2);
     EXPECT_EQ(tree()->topLevelItem(1)->text(0), QStringLiteral("B"));
-    EXPECT_EQ(app->recentFiles().entries(), QStringList({q(b), q(a)}));
+    EXPECT_EQ(app->recentFiles().entries(), std::vector<std::string>({b, a}));
 }
 
 } // namespace
@@ -540,6 +565,324 @@ TEST_F(ViewerTest, DraggingSelectsTextThatCopiesToTheClipboard)
     const QStringList all = view()->selectedText().split('\n');
     EXPECT_EQ(all.size(), view()->page().lineCount());
     EXPECT_EQ(all.value(4), QStringLiteral("    +Damage: 10")); // the indent copies as blanks
+}
+
+} // namespace
+
+namespace {
+
+const char* const kLfWeapons = "#Primary Weapons\n"
+                               "$Name: \"Laser\"   ; the laser\n"
+                               "\t+Damage: 10\n"
+                               "$Name: Zerst\xF6rer\n"
+                               "\t$Flags: ( \"in tech database\" \"player allowed\" )\n"
+                               "#Secondary Weapons\n"
+                               "$Name: Rocket\n"
+                               "\t+Damage: 100\n"
+                               "$Name: Laser Rocket\n"
+                               "#End\n";
+
+QStringList treeTexts(QTreeWidget* tree)
+{
+    QStringList texts;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        texts << QString(2 * ((*it)->parent() ? 1 : 0), QLatin1Char(' ')) + (*it)->text(0);
+    return texts;
+}
+
+TEST_F(ViewerTest, LfOnlyTableShowsItsLinesLikeItsCrLfTwin)
+{
+    std::string crlf = kLfWeapons;
+    for (size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2))
+        crlf.insert(at, 1, '\r');
+    ASSERT_EQ(start({q(world.writeFile("crlf.tbl", crlf))}), CGRIDLENS32LApp::Start::Run);
+    const std::string crlfPage = pageBytes();
+    const QStringList crlfTree = treeTexts(tree());
+    ASSERT_TRUE(app->OpenDocumentFile(q(world.writeFile("lf.tbl", kLfWeapons))));
+    EXPECT_EQ(pageBytes(), crlfPage);
+    EXPECT_EQ(treeTexts(tree()), crlfTree);
+    EXPECT_EQ(tree()->topLevelItemCount(), 3);
+    EXPECT_EQ(view()->page().lineText(2), QString(4, QChar(0xA0)) + QStringLiteral("+Damage: 10"));
+}
+
+TEST_F(ViewerTest, WindowsBytesShowByTheDisplayRuleAndThePageKeepsThem)
+{
+    const std::string table = world.writeFile("Zerst\xF6rer.tbl", kLfWeapons);
+    // The name is Windows-1252 bytes, as a game folder copied from Windows has it.
+    app = std::make_unique<CGRIDLENS32LApp>();
+    ASSERT_EQ(app->InitInstance({table}), CGRIDLENS32LApp::Start::Run);
+    EXPECT_EQ(frame()->windowTitle(),
+              QStringLiteral("Quorvel Manager GRIDLENS32 (Light Edition) - Zerst\u00f6rer.tbl"));
+    EXPECT_EQ(tree()->topLevelItem(1)->child(1)->text(0), QStringLiteral("Zerst\u00f6rer"));
+    EXPECT_EQ(view()->page().lineText(3), QStringLiteral("$Name: Zerst\u00f6rer"));
+    EXPECT_NE(pageBytes().find("Zerst\xF6rer\r"), std::string::npos); // the page stays byte-exact
+    EXPECT_EQ(app->recentFiles().entries().front(), table);
+    qm::fs::RemoveFile(table); // a name the temporary folder's clean-up cannot spell
+}
+
+TEST_F(ViewerTest, EachViewerExportsItsOwnPage)
+{
+    const std::string objects = world.writeFile("objecttypes.tbl", "#Objects\r\n$Name: Crate\r\n");
+    const std::string weapons = world.writeFile("weapons.tbl", kLfWeapons);
+    // Two viewers, as two processes of one user would run them.
+    ASSERT_EQ(start({q(objects)}), CGRIDLENS32LApp::Start::Run);
+    CGRIDLENS32LApp other;
+    ASSERT_EQ(other.InitInstance({weapons}), CGRIDLENS32LApp::Start::Run);
+    EXPECT_NE(other.TempPagePath, app->TempPagePath);
+    EXPECT_NE(qm::fs::FolderOf(other.TempPagePath), qm::fs::FolderOf(app->TempPagePath));
+
+    const std::string target = world.root() + "/objecttypes.html";
+    FileDialog::setNextFileName(q(target));
+    frame()->action(CommandId::FileExport)->trigger();
+    const std::string exported = qm::test::readFileBytes(target);
+    EXPECT_NE(exported.find("Crate"), std::string::npos);
+    EXPECT_EQ(exported.find("Laser"), std::string::npos);
+    EXPECT_EQ(exported, pageBytes());
+}
+
+TEST_F(ViewerTest, FifoNamedLikeATableIsRefusedAtStartAndOpen)
+{
+    const std::string fifo = world.root() + "/pipe.tbl";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Opening it for reading would wait for a writer that never comes.
+    EXPECT_EQ(start({q(fifo)}), CGRIDLENS32LApp::Start::Failed);
+    ASSERT_EQ(MessageBox::history().size(), 1u);
+    EXPECT_EQ(MessageBox::history()[0].text,
+              QStringLiteral("Access to %1 was denied.").arg(q(fifo)));
+
+    ASSERT_EQ(start({q(world.writeFile("weapons.tbl", kLfWeapons))}), CGRIDLENS32LApp::Start::Run);
+    FileDialog::setNextFileName(q(fifo));
+    frame()->action(CommandId::FileOpen)->trigger();
+    EXPECT_EQ(MessageBox::history().size(), 2u);
+    EXPECT_EQ(app->document()->GetTitle(), QStringLiteral("weapons.tbl"));
+}
+
+TEST_F(ViewerTest, PrintRangeIsHonouredAndOnlyRangesAreOffered)
+{
+    const QString pdf = q(world.root() + "/range.pdf");
+    int from = 0, to = 0;
+    PrintDialogs::setPrinterOverride([&](QPrinter& p, const QString&) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+        if (from > 0) {
+            p.setPrintRange(QPrinter::PageRange);
+            p.setFromTo(from, to);
+        }
+    });
+    ASSERT_EQ(start({q(world.writeFile("long.tbl", longTable(10, 5, 20)))}),
+              CGRIDLENS32LApp::Start::Run);
+    PrintDialogs::setNextAnswer(true);
+    frame()->action(CommandId::FilePrint)->trigger();
+    const int all = pdfPages(pdf);
+    ASSERT_GT(all, 4);
+
+    from = 2;
+    to = 3;
+    PrintDialogs::setNextAnswer(true);
+    frame()->action(CommandId::FilePrint)->trigger();
+    EXPECT_EQ(pdfPages(pdf), 2);
+    const QString text = pdfText(pdf);
+    EXPECT_FALSE(text.contains(QStringLiteral("Section 0"))) << "page 1 is left out";
+    EXPECT_FALSE(text.contains(QStringLiteral("Item 9.4"))) << "the last page is left out";
+
+    // The real dialog offers a range, no selection and no current page, and
+    // proposes the table's name for a PDF.
+    PrintDialogs::setPrinterOverride(nullptr);
+    app->printer().setOutputFileName(QString());
+    app->printer().setOutputFormat(QPrinter::NativeFormat);
+    bool checked = false;
+    PrintDialogs::setDialogHook([&](QPrintDialog& dialog) {
+        EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintCurrentPage));
+        EXPECT_EQ(dialog.printer()->docName(), QStringLiteral("long.tbl"));
+        QTimer::singleShot(0, &dialog, [&] {
+            // Read while the dialog is up, after Qt filled it in.
+            auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+            ASSERT_TRUE(file);
+            EXPECT_TRUE(file->text().endsWith(QStringLiteral("/long.pdf")))
+                << file->text().toStdString();
+            checked = true;
+            dialog.reject();
+        });
+    });
+    frame()->action(CommandId::FilePrint)->trigger();
+    PrintDialogs::setDialogHook(nullptr);
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(ViewerTest, UnknownPrinterIsNamedAndMarginsAreAtLeastTenMillimetres)
+{
+    const std::string table = world.writeFile("weapons.tbl", kLfWeapons);
+    EXPECT_EQ(start({QStringLiteral("-pt"), q(table), QStringLiteral("No Such Printer 42")}),
+              CGRIDLENS32LApp::Start::Failed);
+    ASSERT_FALSE(MessageBox::history().empty());
+    EXPECT_EQ(MessageBox::history().back().text,
+              QStringLiteral("The page could not be printed on \"No Such Printer 42\"."));
+
+    printToPdf(q(world.root() + "/m.pdf"));
+    ASSERT_EQ(start({q(table)}), CGRIDLENS32LApp::Start::Run);
+    const QMarginsF margins = app->printer().pageLayout().margins(QPageLayout::Millimeter);
+    const QMarginsF least = app->printer().pageLayout().minimumMargins();
+    for (qreal m : {margins.left(), margins.top(), margins.right(), margins.bottom()})
+        EXPECT_GE(m, 10.0 - 1e-6);
+    EXPECT_GE(margins.left() + 1e-6, least.left());
+}
+
+TEST_F(ViewerTest, TreeDrawsLinesAndButtonsFromTheRoot)
+{
+    ASSERT_EQ(start({q(world.writeFile("weapons.tbl", kLfWeapons))}), CGRIDLENS32LApp::Start::Run);
+    frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame()));
+    tree()->expandAll();
+    const QImage shot = tree()->viewport()->grab().toImage();
+    const QRgb base = shot.pixel(shot.width() - 1, shot.height() - 1);
+    const int indent = tree()->indentation();
+    // Nothing but lines and buttons is drawn left of an item's text.
+    const auto inkIn = [&](int x0, int x1, const QRect& row) {
+        int n = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = x0; x < x1; ++x)
+                n += shot.pixel(x, y) != base;
+        return n;
+    };
+    const auto longestRun = [&](int x0, int x1, const QRect& row, bool vertical) {
+        int best = 0;
+        for (int a = vertical ? x0 : row.top(); a < (vertical ? x1 : row.bottom()); ++a) {
+            int run = 0;
+            for (int b = vertical ? row.top() : x0; b < (vertical ? row.bottom() : x1); ++b) {
+                const QRgb c = vertical ? shot.pixel(a, b) : shot.pixel(b, a);
+                run = c != base ? run + 1 : 0;
+                best = std::max(best, run);
+            }
+        }
+        return best;
+    };
+    const QRect top = tree()->visualItemRect(tree()->topLevelItem(0));
+    const QRect child = tree()->visualItemRect(tree()->topLevelItem(1)->child(0));
+    EXPECT_GT(inkIn(0, indent, top), 4) << "a line at the root, before a leaf";
+    EXPECT_GT(inkIn(indent, 2 * indent, child), 4) << "a line to the child";
+    EXPECT_GT(inkIn(0, indent, child), 4) << "the parent's line passes the child";
+    // A section's button is a box: straight edges across and down.
+    const QRect section = tree()->visualItemRect(tree()->topLevelItem(1));
+    EXPECT_GE(longestRun(0, indent, section, false), 7);
+    EXPECT_GE(longestRun(0, indent, section, true), 7);
+}
+
+TEST_F(ViewerTest, LoadingShowsWaitCursorAndProgressInTheStatusBar)
+{
+    ASSERT_EQ(start(), CGRIDLENS32LApp::Start::Run);
+    frame()->show();
+    std::vector<int> seen;
+    bool waitCursor = true, barShown = true;
+    QObject::connect(app->document(), &CGRIDLENS32LDoc::loadProgress, frame(), [&](int percent) {
+        seen.push_back(percent);
+        waitCursor &= QApplication::overrideCursor() &&
+                      QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        barShown &= !frame()->loadProgressBar()->isHidden() &&
+                    frame()->loadProgressBar()->value() == percent;
+    });
+    ASSERT_TRUE(app->OpenDocumentFile(q(world.writeFile("long.tbl", longTable(80, 20, 40)))));
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.back(), 100);
+    EXPECT_TRUE(waitCursor);
+    EXPECT_TRUE(barShown);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(frame()->loadProgressBar()->isHidden());
+    EXPECT_EQ(frame()->statusBar()->currentMessage(), QStringLiteral("Ready"));
+}
+
+TEST_F(ViewerTest, FindBarFindsInThePageAndTheTreeFollows)
+{
+    ASSERT_EQ(start({q(world.writeFile("weapons.tbl", kLfWeapons))}), CGRIDLENS32LApp::Start::Run);
+    frame()->show();
+    frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
+    FindBar* bar = frame()->findBar();
+    EXPECT_TRUE(bar->isHidden());
+    QTest::keyClick(frame(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->textEdit()->hasFocus());
+
+    QTest::keyClicks(bar->textEdit(), QStringLiteral("laser"));
+    QTest::keyClick(bar->textEdit(), Qt::Key_Return);
+    EXPECT_EQ(view()->selectedText(), QStringLiteral("Laser"));
+    EXPECT_EQ(tree()->currentItem(), tree()->itemOfAnchor(2)); // the entry it stands in
+    EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("3 matches"));
+    QTest::keyClick(frame(), Qt::Key_F3); // "the laser" on the same line
+    EXPECT_EQ(view()->selectedText(), QStringLiteral("laser"));
+    QTest::keyClick(frame(), Qt::Key_F3);
+    EXPECT_EQ(tree()->currentItem(), tree()->itemOfAnchor(6)); // "Laser Rocket"
+    QTest::keyClick(frame(), Qt::Key_F3);                      // round the end
+    EXPECT_EQ(tree()->currentItem(), tree()->itemOfAnchor(2));
+    EXPECT_TRUE(bar->statusLabel()->text().contains(QStringLiteral("continued from the top")));
+    QTest::keyClick(frame(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(tree()->currentItem(), tree()->itemOfAnchor(6));
+    EXPECT_TRUE(bar->statusLabel()->text().contains(QStringLiteral("continued from the bottom")));
+
+    // The display rule reaches the search: "ö" finds the Windows-1252 byte.
+    bar->textEdit()->setText(QStringLiteral("ZERST\u00d6RER"));
+    QTest::keyClick(bar->textEdit(), Qt::Key_Return);
+    EXPECT_EQ(view()->selectedText(), QStringLiteral("Zerst\u00f6rer"));
+    bar->matchCaseBox()->setChecked(true);
+    QTest::keyClick(bar->textEdit(), Qt::Key_Return);
+    EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Not found"));
+    bar->matchCaseBox()->setChecked(false);
+
+    // Whole words: "Damage" in "+Damage:" but not in a longer word.
+    bar->wholeWordBox()->setChecked(true);
+    bar->textEdit()->setText(QStringLiteral("Rocke"));
+    QTest::keyClick(bar->textEdit(), Qt::Key_Return);
+    EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Not found"));
+    bar->wholeWordBox()->setChecked(false);
+
+    // In the tree's names: the item is chosen and the page goes there.
+    bar->treeNamesBox()->setChecked(true);
+    bar->textEdit()->setText(QStringLiteral("secondary"));
+    QTest::keyClick(bar->textEdit(), Qt::Key_Return);
+    EXPECT_EQ(tree()->currentItem(), tree()->itemOfAnchor(4));
+    const int line = view()->page().lineOfAnchor("4");
+    EXPECT_EQ(view()->page().lineText(line), QStringLiteral("#Secondary Weapons"));
+    EXPECT_GE(line, view()->firstVisibleLine());
+    EXPECT_LT(line, view()->firstVisibleLine() + view()->visibleLineCount());
+
+    QTest::keyClick(bar->textEdit(), Qt::Key_Escape);
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_TRUE(view()->hasFocus());
+}
+
+TEST_F(ViewerTest, WrapLongLinesIsRememberedAndWrapsTheView)
+{
+    std::string table = "#Lists\r\n$Flags: (";
+    for (int i = 0; i < 200; ++i)
+        table += " \"flag_" + std::to_string(i) + "\"";
+    table += " )\r\n";
+    ASSERT_EQ(start({q(world.writeFile("lists.tbl", table))}), CGRIDLENS32LApp::Start::Run);
+    frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame()));
+    QAction* wrap = frame()->action(CommandId::ViewWrap);
+    ASSERT_TRUE(wrap->isCheckable());
+    EXPECT_FALSE(wrap->isChecked());
+    EXPECT_GT(view()->horizontalScrollBar()->maximum(), 0);
+
+    wrap->trigger();
+    EXPECT_TRUE(view()->wrapLongLines());
+    EXPECT_EQ(view()->horizontalScrollBar()->maximum(), 0);
+    const QImage shot = view()->viewport()->grab().toImage();
+    // The long line fills several rows: text far below the first two lines.
+    int lowestInk = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, y).value() < 128)
+                lowestInk = y;
+    EXPECT_GT(lowestInk, CGRIDLENS32LView::kMargin + 4 * view()->lineHeight());
+
+    ASSERT_EQ(start({q(world.root() + "/lists.tbl")}), CGRIDLENS32LApp::Start::Run);
+    EXPECT_TRUE(frame()->action(CommandId::ViewWrap)->isChecked());
+    EXPECT_TRUE(view()->wrapLongLines());
+    frame()->action(CommandId::ViewWrap)->trigger();
+    EXPECT_EQ(
+        qm::ReadRegDword(qm::HKEY_CURRENT_USER, CMainFrame::SettingsKey(), "WrapLongLines", 7), 0u);
 }
 
 } // namespace

@@ -41,7 +41,9 @@ bool has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST_F(TempWorldTest, QmregSetsTheGameFolderAsTheReadmeShows)
+class QmregTest : public qm::test::TempWorldTest {};
+
+TEST_F(QmregTest, QmregSetsTheGameFolderAsTheReadmeShows)
 {
     const std::string key = "HKLM\\Software\\Volition\\Red Faction";
     ProcResult r = qmreg(
@@ -79,7 +81,7 @@ TEST_F(TempWorldTest, QmregSetsTheGameFolderAsTheReadmeShows)
     EXPECT_EQ(qmreg({"query", key}).code, 1);
 }
 
-TEST_F(TempWorldTest, QmregExitCodesAndMessages)
+TEST_F(QmregTest, QmregExitCodesAndMessages)
 {
     world.writeFile("bad.reg", "REGEDIT4\n\n\"x\"=\"y\"\n");
     ASSERT_EQ(qmreg({"add", "HKCU\\Software\\K", "/v", "v", "/d", "x"}).code, 0);
@@ -132,7 +134,38 @@ TEST_F(TempWorldTest, QmregExitCodesAndMessages)
     EXPECT_TRUE(help.err.empty());
 }
 
-TEST_F(TempWorldTest, QmregExportImportRoundTrip)
+// A name with a line break would make an export its own import refuses.
+TEST_F(QmregTest, QmregRefusesNamesWithLineBreaksSoBackupsRestore)
+{
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"add", "HKCU\\Software\\A\nB"},
+             {"add", "HKCU\\Software\\K", "/v", "two\nlines", "/d", "x"},
+             {"add", "HKCU\\Software\\K", "/v", "cr\r", "/d", "x"},
+         }) {
+        const ProcResult r = qmreg(args);
+        EXPECT_EQ(r.code, 1) << args[1];
+        EXPECT_TRUE(has(r.err, "line break")) << r.err;
+        EXPECT_TRUE(has(r.err, world.registryPath())) << r.err;
+    }
+    ASSERT_EQ(qmreg({"add", "HKCU\\Software\\K", "/v", "ok", "/d", "two\nlines"}).code, 0);
+    const std::string backup = world.root() + "/backup.reg";
+    ASSERT_EQ(qmreg({"export", "-o", backup}).code, 0);
+    const std::string other = world.root() + "/restored.sqlite";
+    const ProcResult restore = qmreg({"--db", other, "import", backup});
+    EXPECT_EQ(restore.code, 0) << restore.err;
+    EXPECT_EQ(qmreg({"--db", other, "export"}).out, readFileBytes(backup));
+
+    // The export replaces its file whole; a link there is replaced, not followed.
+    const std::string victim = world.writeFile("victim", "precious");
+    const std::string link = world.root() + "/link.reg";
+    std::filesystem::create_symlink(victim, link);
+    ASSERT_TRUE(std::filesystem::is_symlink(link));
+    ASSERT_EQ(qmreg({"export", "-o", link}).code, 0);
+    EXPECT_EQ(readFileBytes(victim), "precious");
+    EXPECT_EQ(readFileBytes(link), readFileBytes(backup));
+}
+
+TEST_F(QmregTest, QmregExportImportRoundTrip)
 {
     const std::string script = "REGEDIT4\r\n\r\n"
                                "[HKEY_CURRENT_USER\\Software\\A]\r\n"
@@ -166,10 +199,12 @@ TEST_F(TempWorldTest, QmregExportImportRoundTrip)
     EXPECT_FALSE(store.keyExists(HKEY_CURRENT_USER, "G3"));
 }
 
-TEST_F(TempWorldTest, QmregNeverCreatesOrOverwritesAStoreItCannotUse)
+TEST_F(QmregTest, QmregNeverCreatesOrOverwritesAStoreItCannotUse)
 {
-    // Reading a store that is not there yet finds nothing and creates nothing.
-    EXPECT_EQ(qmreg({"query", "HKCU\\Software"}).code, 1);
+    // Reading a store that is not there yet finds nothing, says so and creates nothing.
+    const ProcResult none = qmreg({"query", "HKCU\\Software"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(has(none.err, "there is no registry store at " + world.registryPath())) << none.err;
     const ProcResult all = qmreg({"export"});
     EXPECT_EQ(all.code, 0);
     EXPECT_EQ(all.out, "REGEDIT4\r\n\r\n");

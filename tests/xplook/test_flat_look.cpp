@@ -1,10 +1,12 @@
 #include "flat_fixture.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionButton>
 
 using namespace qm::xp;
 using qm::xp::test::FlatLookTest;
@@ -193,4 +195,27 @@ TEST(ScrollThumbRule, PlacesTheThumbAlongTheTrack)
     t = ScrollThumb(1000, 0, 2000000000, 1000000, 1999000001, 8, 16, true);
     ASSERT_TRUE(t);
     EXPECT_EQ(t->offset + t->length, 1000);
+}
+
+TEST_F(FlatLookTest, CheckBoxCoversTheNativeIndicatorBorder)
+{
+    QDialog dlg;
+    auto* check = new QCheckBox("Check", &dlg);
+    check->setGeometry(10, 10, 100, 20);
+    open(dlg);
+    QStyleOptionButton opt;
+    opt.initFrom(check);
+    const QRect indicator =
+        check->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, check);
+    const QRect box(indicator.center() - QPoint(6, 6), QSize(13, 13));
+    ASSERT_FALSE(box.contains(indicator)) << "the native indicator is no larger than the box";
+    // Around the 13 x 13 box, only the dialog's face: no trace of the native frame.
+    const QImage img = shot(check);
+    for (int y = indicator.top(); y <= indicator.bottom(); ++y) {
+        for (int x = indicator.left(); x <= indicator.right(); ++x) {
+            if (!box.contains(x, y)) {
+                ASSERT_EQ(img.pixelColor(x, y), colour(QPalette::Button)) << x << "," << y;
+            }
+        }
+    }
 }

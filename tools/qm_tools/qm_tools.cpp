@@ -3,6 +3,7 @@
 // here may outlive the call that made it. That includes text: QStringLiteral
 // would hand out strings living in this library's read-only data, so every
 // string is built on the heap (QString::fromUtf8) instead.
+#include "common/update_server.h"
 #include "platform/url_opener.h"
 #include "tools/qm_tools/version_check.h"
 
@@ -51,7 +52,7 @@ extern "C" __attribute__((visibility("default"))) void DoAbout()
 extern "C" __attribute__((visibility("default"))) void DoQMVC()
 {
     const QString caption = QString::fromUtf8("Check for new version");
-    const QString base = qmtools::UpdateServerBaseUrl();
+    const QString base = QString::fromStdString(qm::UpdateServerBaseUrl());
     const qmtools::Download download =
         qmtools::FetchVersionFile(qmtools::VersionFileUrl(base), qmtools::UpdateTimeoutMs());
     if (!download.ok) {

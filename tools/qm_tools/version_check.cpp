@@ -1,6 +1,7 @@
 #include "tools/qm_tools/version_check.h"
 
 #include "common/profile.h"
+#include "common/qt_text.h"
 #include "platform/http_client.h"
 
 #include <QDir>
@@ -12,16 +13,6 @@ namespace qmtools {
 namespace {
 constexpr int kDefaultTimeoutMs = 15000;
 } // namespace
-
-QString UpdateServerBaseUrl()
-{
-    QString base = qEnvironmentVariable("QM_UPDATE_SERVER");
-    if (base.isEmpty())
-        base = QString::fromUtf8(QM_UPDATE_SERVER_URL);
-    while (base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    return base;
-}
 
 QString VersionFileUrl(const QString& base)
 {
@@ -39,7 +30,7 @@ RemoteVersion ParseVersionFile(const QByteArray& body)
     const qm::ProfileFile file = qm::ProfileFile::fromText(body.toStdString());
     RemoteVersion v;
     v.build = file.integer("Version", "VersionBuild", 0);
-    v.text = QString::fromLocal8Bit(file.string("Version", "VersionString", "<unknown version>"));
+    v.text = qm::DisplayText(file.string("Version", "VersionString", "<unknown version>"));
     return v;
 }
 
@@ -80,7 +71,7 @@ Download FetchVersionFile(const QString& url, int timeoutMs)
     else if (got.status == S::TooLarge || got.status == S::TooManyRedirects)
         result.error = QString::fromUtf8("The server's answer was not a version file.");
     else if (!got.ok())
-        result.error = QString::fromLocal8Bit(got.error);
+        result.error = qm::DisplayText(got.error);
     else if (got.httpStatus != 200)
         result.error = QString::fromUtf8("The server answered %1.").arg(got.httpStatus);
     else

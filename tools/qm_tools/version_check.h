@@ -10,9 +10,6 @@ inline constexpr const char* kSuiteWebName = "qmtools";
 inline constexpr int kSuiteBuild = 1;
 inline constexpr const char* kSuiteVersionText = "1.0 Beta 01 (Build 01)";
 
-// The server's root address: $QM_UPDATE_SERVER when set, else the build's
-// value; never with a trailing slash.
-QString UpdateServerBaseUrl();
 // Where the suite's version file and download page live.
 QString VersionFileUrl(const QString& base);
 QString DownloadPageUrl(const QString& base);

@@ -1,13 +1,13 @@
 // qmreg: the command-line registry editor over the suite's settings store.
 #include "common/registry_script.h"
+#include "platform/file_system.h"
+#include "platform/environment.h"
 #include "platform/registry_store.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
@@ -236,13 +236,21 @@ ReadState openForReading(std::optional<RegistryStore>& store)
     store.emplace(RegistryStore::Mode::ReadOnly);
     if (store->ok())
         return ReadState::Open;
-    std::error_code ec;
-    return std::filesystem::exists(store->path(), ec) ? ReadState::Broken : ReadState::NoStore;
+    return qm::fs::Exists(store->path()) ? ReadState::Broken : ReadState::NoStore;
 }
 
 int brokenStore(const RegistryStore& store)
 {
-    return failure("cannot read the registry store: " + store.lastError());
+    return failure(store.lastError());
+}
+
+// A key asked of a store that does not exist yet: the message says which.
+int keyNotFound(const std::string& key, ReadState state)
+{
+    if (state == ReadState::NoStore)
+        return failure("key not found: " + key + " (there is no registry store at " +
+                       RegistryStore::defaultPath() + " yet)");
+    return failure("key not found: " + key);
 }
 
 int cmdImport(const std::vector<std::string>& files)
@@ -255,7 +263,7 @@ int cmdImport(const std::vector<std::string>& files)
             std::string text(std::istreambuf_iterator<char>(std::cin), {});
             RegistryStore store;
             if (!store.ok())
-                return failure("cannot open the registry store: " + store.lastError());
+                return failure(store.lastError());
             r = qm::ImportRegistryScript(text, store, qm::ClassExport::Desktop);
         } else {
             r = qm::ImportRegistryScriptFile(f);
@@ -285,7 +293,7 @@ int cmdExport(const std::vector<std::string>& argv)
         if (!k)
             return usageError(err);
         if (state == ReadState::NoStore || !store->keyExists(k->root, k->path))
-            return failure("key not found: " + a.key);
+            return keyNotFound(a.key, state);
         text = qm::ExportRegistry(*store, a.key);
     } else if (state == ReadState::Open) {
         text = qm::ExportRegistry(*store);
@@ -295,11 +303,9 @@ int cmdExport(const std::vector<std::string>& argv)
         std::cout.flush();
         return std::cout ? Ok : failure("cannot write to standard output");
     }
-    std::ofstream out(*a.output, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out)
-        return failure("cannot write " + *a.output + ": " + std::strerror(errno));
+    // A backup is whole or not there: never half a file over the previous one.
+    if (!qm::fs::SaveFileAtomic(*a.output, text, {}, &err))
+        return failure("cannot write " + *a.output + ": " + err);
     return Ok;
 }
 
@@ -328,7 +334,7 @@ int cmdQuery(const std::vector<std::string>& argv)
                         : isRoot                 ? std::optional<std::string>("")
                                                  : std::nullopt;
     if (!stored)
-        return failure("key not found: " + a.key);
+        return keyNotFound(a.key, state);
     const std::string name = fullName(*k, *stored);
     if (a.valueName) {
         const auto v = store->value(k->root, k->path, *a.valueName);
@@ -391,7 +397,7 @@ int cmdAdd(const std::vector<std::string>& argv)
         return usageError("/d needs /v NAME or /ve");
     RegistryStore store;
     if (!store.ok())
-        return failure("cannot open the registry store: " + store.lastError());
+        return failure(store.lastError());
     const bool done = a.valueName ? store.setValue(k->root, k->path, *a.valueName, regType, bytes)
                                   : store.createKey(k->root, k->path);
     if (!done)
@@ -416,7 +422,7 @@ int cmdDelete(const std::vector<std::string>& argv)
         return failure("a root key cannot be deleted");
     RegistryStore store;
     if (!store.ok())
-        return failure("cannot open the registry store: " + store.lastError());
+        return failure(store.lastError());
     if (!store.keyExists(k->root, k->path))
         return failure("key not found: " + a.key);
     if (a.valueName) {
@@ -435,7 +441,7 @@ int cmdDelete(const std::vector<std::string>& argv)
 int run(std::vector<std::string> args)
 {
     if (args.size() >= 2 && args[0] == "--db") {
-        ::setenv("QM_REGISTRY_DB", args[1].c_str(), 1);
+        qm::SetEnv("QM_REGISTRY_DB", args[1]);
         args.erase(args.begin(), args.begin() + 2);
     }
     if (args.empty())
@@ -465,5 +471,5 @@ int run(std::vector<std::string> args)
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
-    return qmreg::run(std::vector<std::string>(argv + 1, argv + argc));
+    return qmreg::run(qm::ProgramArguments(argc, argv));
 }

@@ -1,0 +1,65 @@
+# The Windows build made here with mingw-w64 (no Qt for mingw on Debian): the
+# Qt-free core libraries, the command-line programs and the tests that need
+# no widgets. A source of an area is replaced by platform/win32/<same name>
+# when that exists; files that need Qt or a Linux-only service stay out.
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+# Wide API everywhere; Windows 7 is the oldest system the calls below need.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+  WINVER=0x0601)
+
+set(QM_WIN32_DIR ${PROJECT_SOURCE_DIR}/platform/win32)
+
+# qm_win_sources(out DIR dir [EXCLUDE names...] [EXTRA files...])
+function(qm_win_sources out)
+  cmake_parse_arguments(A "" "DIR" "EXCLUDE;EXTRA" ${ARGN})
+  file(GLOB _all CONFIGURE_DEPENDS ${A_DIR}/*.cpp)
+  set(_src)
+  foreach(f ${_all})
+    get_filename_component(n ${f} NAME)
+    if(n IN_LIST A_EXCLUDE)
+      continue()
+    endif()
+    if(EXISTS ${QM_WIN32_DIR}/${n})
+      list(APPEND _src ${QM_WIN32_DIR}/${n})
+    else()
+      list(APPEND _src ${f})
+    endif()
+  endforeach()
+  list(APPEND _src ${A_EXTRA})
+  set(${out} ${_src} PARENT_SCOPE)
+endfunction()
+
+function(qm_win_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${A_LIBS} PRIVATE qm_warnings)
+endfunction()
+
+# platform: the display rule comes along, since the wide API needs it and
+# platform sits below common.
+qm_win_sources(_platform DIR ${PROJECT_SOURCE_DIR}/platform
+  EXCLUDE http_client.cpp url_opener.cpp desktop_entry.cpp
+  EXTRA ${QM_WIN32_DIR}/wide.cpp ${PROJECT_SOURCE_DIR}/common/display_text.cpp)
+qm_win_library(platform_core SOURCES ${_platform} LIBS advapi32 shell32 ole32 uuid)
+
+qm_win_sources(_common DIR ${PROJECT_SOURCE_DIR}/common
+  EXCLUDE qt_text.cpp tools_library.cpp display_text.cpp
+  EXTRA ${QM_WIN32_DIR}/shortcut.cpp)
+qm_win_library(common_core SOURCES ${_common} LIBS platform_core)
+
+add_executable(qmreg ${PROJECT_SOURCE_DIR}/tools/qmreg/main.cpp)
+target_link_libraries(qmreg PRIVATE common_core qm_warnings)
+
+if(QM_BUILD_TESTS)
+  enable_testing()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  find_path(QM_GTEST_SOURCE CMakeLists.txt PATHS /usr/src/googletest NO_DEFAULT_PATH
+    NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  add_subdirectory(${QM_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  include(GoogleTest)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/win32 ${CMAKE_BINARY_DIR}/tests/win32)
+endif()

@@ -1,0 +1,48 @@
+#pragma once
+
+// Small byte-string helpers shared by every area. Case rules here are ASCII
+// only: names from Windows carry Windows-1252 bytes, and a locale-dependent
+// tolower() would fold them differently on every machine.
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+constexpr char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline std::string asciiLower(std::string s)
+{
+    for (char& c : s)
+        c = asciiLower(c);
+    return s;
+}
+
+constexpr bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
+constexpr bool endsWithNoCase(std::string_view s, std::string_view suffix)
+{
+    return s.size() >= suffix.size() && equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
+}
+
+// A folder as FolderOf gives it ("/g/maps/") without its last separator,
+// except the root, which stays "/".
+inline std::string withoutTrailingSeparator(std::string folder)
+{
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+} // namespace qm
