@@ -1,12 +1,12 @@
 #include "launcher/catalogue.h"
 
 #include "common/settings.h"
+#include "launcher/catalogue_cache.h"
 #include "launcher/packfile.h"
+#include "platform/file_system.h"
 
 #include <algorithm>
 #include <array>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace playdeck {
 
@@ -59,44 +59,25 @@ bool NameLess(const std::string& a, const std::string& b)
     return a < b;
 }
 
-enum class EntryKind { File, Folder };
-
-bool IsKind(const std::string& folder, const dirent* e, EntryKind kind)
-{
-    unsigned char type = e->d_type;
-    if (type == DT_UNKNOWN || type == DT_LNK) {
-        struct stat st {};
-        if (::stat((folder + e->d_name).c_str(), &st) != 0)
-            return false;
-        type = S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
-    }
-    return kind == EntryKind::File ? type == DT_REG : type == DT_DIR;
-}
-
-// Names in folder (which ends in a separator) of the given kind, accepted by
-// keep, in listing order. An unreadable folder has none.
+// Names in folder of the given kind, accepted by keep, in listing order. An
+// unreadable folder has none.
 template <typename Keep>
-std::vector<std::string> ListFolder(const std::string& folder, EntryKind kind, Keep keep)
+std::vector<std::string> ListFolder(const std::string& folder, qm::fs::FileKind kind, Keep keep)
 {
+    std::vector<qm::fs::FolderEntry> entries;
     std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
+    if (!qm::fs::ListFolder(folder, &entries))
         return names;
-    while (const dirent* e = ::readdir(dir)) {
-        std::string name = e->d_name;
-        if (name == "." || name == "..")
-            continue;
-        if (keep(name) && IsKind(folder, e, kind))
-            names.push_back(std::move(name));
-    }
-    ::closedir(dir);
+    for (qm::fs::FolderEntry& e : entries)
+        if (e.kind == kind && keep(e.name))
+            names.push_back(std::move(e.name));
     std::sort(names.begin(), names.end(), NameLess);
     return names;
 }
 
 std::vector<std::string> Packfiles(const std::string& folder)
 {
-    return ListFolder(folder, EntryKind::File, EndsWithVpp);
+    return ListFolder(folder, qm::fs::FileKind::Regular, EndsWithVpp);
 }
 
 } // namespace
@@ -165,39 +146,60 @@ std::string WithTrailingSeparator(std::string folder)
     return folder;
 }
 
-std::vector<CatalogueRow> ScanLevelFolder(const std::string& folderIn)
+namespace {
+
+std::optional<LevelInfo> LevelOf(CatalogueCache* cache, const std::string& folder,
+                                 const std::string& relativeName)
+{
+    return cache ? cache->levelInfo(relativeName) : ReadLevelInfo(folder + relativeName);
+}
+
+} // namespace
+
+std::vector<CatalogueRow> ScanLevelFolder(const std::string& folderIn, CatalogueCache* cache)
 {
     const std::string folder = WithTrailingSeparator(folderIn);
     std::vector<CatalogueRow> rows;
     for (std::string& name : Packfiles(folder)) {
-        LevelInfo info;
-        if (!ReadLevelInfo(folder + name, info.levelName, info.author, info.date))
+        auto info = LevelOf(cache, folder, name);
+        if (!info)
             continue;
-        rows.push_back({std::move(name), std::move(info.levelName), std::move(info.author),
-                        std::move(info.date)});
+        rows.push_back({std::move(name), std::move(info->levelName), std::move(info->author),
+                        std::move(info->date)});
     }
     return rows;
 }
 
-std::vector<CatalogueRow> ScanModsFolder(const std::string& folderIn)
+std::vector<CatalogueRow> ScanModsFolder(const std::string& folderIn, CatalogueCache* cache)
 {
     const std::string folder = WithTrailingSeparator(folderIn);
     std::vector<CatalogueRow> rows;
     const auto any = [](const std::string&) { return true; };
-    for (const std::string& mod : ListFolder(folder, EntryKind::Folder, any)) {
-        const std::string modFolder = folder + mod + qm::kPathSep;
-        const std::vector<std::string> packfiles = Packfiles(modFolder);
+    for (const std::string& mod : ListFolder(folder, qm::fs::FileKind::Folder, any)) {
+        const std::string inMod = mod + qm::kPathSep;
+        const std::vector<std::string> packfiles = Packfiles(folder + inMod);
         if (packfiles.empty())
             continue;
         rows.push_back({mod, {}, {}, {}, {}});
         for (const std::string& name : packfiles) {
-            LevelInfo info;
-            if (!ReadLevelInfo(modFolder + name, info.levelName, info.author, info.date))
+            auto info = LevelOf(cache, folder, inMod + name);
+            if (!info)
                 continue;
-            rows.push_back({mod, name, std::move(info.levelName), std::move(info.author),
-                            std::move(info.date)});
+            rows.push_back({mod, name, std::move(info->levelName), std::move(info->author),
+                            std::move(info->date)});
         }
     }
+    return rows;
+}
+
+std::vector<CatalogueRow> ScanModeFolder(LevelMode mode, const std::string& folderIn)
+{
+    const std::string folder = WithTrailingSeparator(folderIn);
+    CatalogueCache cache(CatalogueCache::DefaultFolder(), folder);
+    auto rows =
+        mode == LevelMode::Mods ? ScanModsFolder(folder, &cache) : ScanLevelFolder(folder, &cache);
+    // A cache that cannot be written only costs the next start its speed.
+    cache.save();
     return rows;
 }
 
@@ -206,8 +208,7 @@ std::vector<CatalogueRow> ScanMode(LevelMode mode, const std::string& gameFolder
     // Without a game folder there is nothing to scan (never the root folder).
     if (gameFolder.empty())
         return {};
-    const std::string folder = WithTrailingSeparator(gameFolder) + ModeFolder(mode);
-    return mode == LevelMode::Mods ? ScanModsFolder(folder) : ScanLevelFolder(folder);
+    return ScanModeFolder(mode, WithTrailingSeparator(gameFolder) + ModeFolder(mode));
 }
 
 int32_t ReadLastMode()
@@ -220,6 +221,63 @@ bool StoreLastMode(LevelMode mode)
 {
     return qm::WriteRegDword(qm::HKEY_CURRENT_USER, qm::SettingsKey, "LastMode",
                              static_cast<uint32_t>(mode));
+}
+
+namespace {
+const char* LastPlayedValue(LevelMode mode)
+{
+    switch (mode) {
+    case LevelMode::Singleplayer:
+        return "LastPlayed_Singleplayer";
+    case LevelMode::Multiplayer:
+        return "LastPlayed_Multiplayer";
+    case LevelMode::Mods:
+        return "LastPlayed_MODLevel";
+    }
+    return "";
+}
+constexpr const char* kLastPlayedMod = "LastPlayed_MOD";
+} // namespace
+
+LastPlayed ReadLastPlayed(LevelMode mode)
+{
+    LastPlayed played;
+    played.level =
+        qm::ReadRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, LastPlayedValue(mode), "");
+    if (mode == LevelMode::Mods)
+        played.mod = qm::ReadRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, kLastPlayedMod, "");
+    return played;
+}
+
+bool StoreLastPlayed(LevelMode mode, const LastPlayed& played)
+{
+    bool ok = qm::WriteRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, LastPlayedValue(mode),
+                                 played.level);
+    if (mode == LevelMode::Mods)
+        ok = qm::WriteRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, kLastPlayedMod,
+                                played.mod) &&
+             ok;
+    return ok;
+}
+
+LastPlayed LastPlayedOfRow(LevelMode mode, const CatalogueRow& row)
+{
+    const auto cell = [&row](size_t i) { return i < row.size() ? row[i] : std::string(); };
+    if (mode == LevelMode::Mods)
+        return {cell(0), cell(1)};
+    return {{}, cell(0)};
+}
+
+int RowToSelect(const std::vector<CatalogueRow>& rows, LevelMode mode, const LastPlayed& played)
+{
+    if (rows.empty())
+        return -1;
+    if (!played.level.empty() || !played.mod.empty()) {
+        for (size_t r = 0; r < rows.size(); ++r)
+            if (LastPlayedOfRow(mode, rows[r]) == played)
+                return static_cast<int>(r);
+    }
+    return 0;
 }
 
 } // namespace playdeck

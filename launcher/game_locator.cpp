@@ -40,6 +40,7 @@ std::string WithSeparator(std::string folder)
     return folder;
 }
 
+// Only a regular file counts: opening a FIFO named rf.exe would wait forever.
 bool Readable(const std::string& path)
 {
     return qm::fs::ReadFile(path).isOpen();

@@ -3,59 +3,16 @@
 #include "common/display_text.h"
 #include "common/settings.h"
 
+#include "platform/file_system.h"
+
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace playdeck {
 
 namespace {
-
-// One open file, closed on every way out.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
-    {
-    }
-    ~ReadOnlyFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    bool isOpen() const { return m_fd >= 0; }
-
-    // Reads up to size bytes at offset; the count read (0 on an error or a
-    // position outside the file).
-    size_t readAt(void* buffer, size_t size, int64_t offset) const
-    {
-        if (offset < 0)
-            return 0;
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::pread(m_fd, static_cast<char*>(buffer) + done, size - done,
-                                      static_cast<off_t>(offset) + static_cast<off_t>(done));
-            if (n <= 0)
-                break;
-            done += static_cast<size_t>(n);
-        }
-        return done;
-    }
-
-    // The whole of size bytes at offset, or false.
-    bool readExact(void* buffer, size_t size, int64_t offset) const
-    {
-        return readAt(buffer, size, offset) == size;
-    }
-
-private:
-    int m_fd;
-};
 
 uint32_t LoadU32(const unsigned char* p)
 {
@@ -79,23 +36,101 @@ void LowerInPlace(std::string& s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-// Reads one length-prefixed string at pos and advances pos past it. A string
-// cut short by the end of the file ends there; false when not even its
-// length could be read.
-bool ReadRflString(const ReadOnlyFile& file, int64_t& pos, std::string& out)
+// The header block and the first 32 directory records: one read covers the
+// directory of most packfiles.
+constexpr size_t kFirstRead = size_t(kVppBlock + 32 * kVppDirEntrySize);
+// Records of a longer directory, per further read.
+constexpr size_t kDirRecordsPerRead = 1024;
+// The level-information strings are short; a longer set takes a second read.
+constexpr size_t kInfoRead = 512;
+
+// Offset of the level file's data block in the open packfile, or -1.
+int64_t FindRfl(const qm::fs::ReadFile& file, const std::string& path)
 {
-    out.clear();
-    unsigned char len[2];
-    if (!file.readExact(len, 2, pos))
+    std::vector<unsigned char> block(kFirstRead);
+    size_t got = file.readAt(block.data(), block.size(), 0);
+    if (got < 16)
+        return -1;
+    const unsigned char* header = block.data();
+    if (LoadU32(header) != kVppSignature || LoadU32(header + 4) != kVppVersion)
+        return -1;
+    const int32_t count = LoadI32(header + 8);
+
+    const std::vector<std::string> targets = LevelFileNamesFor(path);
+    if (targets.back().size() > size_t(kVppNameSize))
+        return -1; // no 60-byte directory name can equal it (the last is the shortest)
+    int64_t offset = AlignUp2048((int64_t(count) + 32) * kVppDirEntrySize);
+    // Records held in block: [first, first + held).
+    int64_t first = 0;
+    int64_t held = got > size_t(kVppBlock) ? int64_t(got - kVppBlock) / kVppDirEntrySize : 0;
+    size_t at = size_t(kVppBlock);
+    for (int64_t i = 0; i < count; ++i, at += kVppDirEntrySize) {
+        if (i >= first + held) {
+            const int64_t want = std::min<int64_t>(count - i, kDirRecordsPerRead);
+            block.resize(size_t(want * kVppDirEntrySize));
+            got = file.readAt(block.data(), block.size(), kVppBlock + i * kVppDirEntrySize);
+            first = i;
+            held = int64_t(got) / kVppDirEntrySize;
+            at = 0;
+            // A directory cut short by the end of the file holds no further entry.
+            if (held == 0)
+                return -1;
+        }
+        const unsigned char* entry = block.data() + at;
+        const size_t len = strnlen(reinterpret_cast<const char*>(entry), kVppNameSize);
+        if (LevelFileNameMatches({reinterpret_cast<const char*>(entry), len}, targets))
+            return offset <= INT32_MAX ? offset : -1;
+        const int32_t size = LoadI32(entry + kVppNameSize);
+        if (size < 0)
+            return -1; // a broken directory: nothing after it can be placed
+        offset += AlignUp2048(size);
+        if (offset > INT32_MAX)
+            return -1;
+    }
+    return -1;
+}
+
+// The three strings at pos. A string cut short by the end of the file ends
+// there and later ones are empty; false when not even the first length is
+// in the file.
+bool ReadRflStrings(const qm::fs::ReadFile& file, int64_t pos, LevelInfo& info)
+{
+    std::string block(kInfoRead, '\0');
+    size_t got = file.readAt(block.data(), block.size(), pos);
+    // Bytes of the three strings together; known once their lengths are.
+    const auto needed = [&block](size_t have) -> size_t {
+        size_t at = 0;
+        for (int s = 0; s < 3; ++s) {
+            if (at + 2 > have)
+                return at + 2;
+            const int16_t n = LoadI16(reinterpret_cast<const unsigned char*>(block.data() + at));
+            at += 2 + size_t(n > 0 ? n : 0);
+        }
+        return at;
+    };
+    for (size_t need = needed(got); need > got && got == block.size(); need = needed(got)) {
+        // Longer than the first read: read the rest (lengths are at most 32767).
+        const size_t more = std::max(need, block.size() * 2);
+        block.resize(more);
+        got += file.readAt(block.data() + got, more - got, pos + int64_t(got));
+    }
+    block.resize(got);
+    if (got < 2)
         return false;
-    pos += 2;
-    const int16_t n = LoadI16(len);
-    if (n <= 0)
-        return true;
-    out.resize(static_cast<size_t>(n));
-    const size_t got = file.readAt(out.data(), out.size(), pos);
-    out.resize(got);
-    pos += n;
+    std::string* out[3] = {&info.levelName, &info.author, &info.date};
+    size_t at = 0;
+    for (std::string* s : out) {
+        s->clear();
+        if (at + 2 > got)
+            continue;
+        const int16_t n = LoadI16(reinterpret_cast<const unsigned char*>(block.data() + at));
+        at += 2;
+        if (n <= 0)
+            continue;
+        const size_t take = std::min(size_t(n), got - at);
+        s->assign(block, at, take);
+        at += size_t(n);
+    }
     return true;
 }
 
@@ -157,73 +192,51 @@ bool LevelFileNameMatches(std::string_view entry, const std::vector<std::string>
 
 int32_t FindRflInVpp(const std::string& path)
 {
-    ReadOnlyFile file(path);
+    const qm::fs::ReadFile file(path);
     if (!file.isOpen())
         return -1;
-    unsigned char header[16];
-    if (!file.readExact(header, sizeof header, 0))
-        return -1;
-    if (LoadU32(header) != kVppSignature || LoadU32(header + 4) != kVppVersion)
-        return -1;
-    const int32_t count = LoadI32(header + 8);
+    return static_cast<int32_t>(FindRfl(file, path));
+}
 
-    const std::vector<std::string> targets = LevelFileNamesFor(path);
-    if (targets.back().size() > size_t(kVppNameSize))
-        return -1; // no 60-byte directory name can equal it (the last is the shortest)
-    int64_t offset = AlignUp2048((int64_t(count) + 32) * kVppDirEntrySize);
-    int64_t record = kVppBlock;
-    unsigned char entry[kVppDirEntrySize];
-    for (int32_t i = 0; i < count; ++i, record += kVppDirEntrySize) {
-        // A directory cut short by the end of the file holds no further entry.
-        if (!file.readExact(entry, sizeof entry, record))
-            return -1;
-        const size_t len = strnlen(reinterpret_cast<const char*>(entry), kVppNameSize);
-        if (LevelFileNameMatches({reinterpret_cast<const char*>(entry), len}, targets))
-            return offset <= INT32_MAX ? static_cast<int32_t>(offset) : -1;
-        const int32_t size = LoadI32(entry + kVppNameSize);
-        if (size < 0)
-            return -1; // a broken directory: nothing after it can be placed
-        offset += AlignUp2048(size);
-        if (offset > INT32_MAX)
-            return -1;
-    }
-    return -1;
+std::optional<LevelInfo> ReadLevelInfo(const std::string& path, qm::fs::FileInfo* fileInfo)
+{
+    // One open serves both steps.
+    const qm::fs::ReadFile file(path);
+    if (fileInfo)
+        *fileInfo = file.info();
+    if (!file.isOpen())
+        return std::nullopt;
+    const int64_t base = FindRfl(file, path);
+    if (base < 0)
+        return std::nullopt;
+    unsigned char x[4];
+    if (!file.readExact(x, sizeof x, base + 16))
+        return std::nullopt;
+    const int64_t pos = base + LoadI32(x) + 12;
+    if (pos < 0)
+        return std::nullopt;
+    LevelInfo info;
+    // The first length must be there: an offset past the end is no level.
+    if (!ReadRflStrings(file, pos, info))
+        return std::nullopt;
+    return info;
 }
 
 bool ReadLevelInfo(const std::string& path, std::string& levelName, std::string& author,
                    std::string& date)
 {
-    const int32_t base = FindRflInVpp(path);
-    if (base < 0)
+    auto info = ReadLevelInfo(path, nullptr);
+    if (!info)
         return false;
-    ReadOnlyFile file(path);
-    if (!file.isOpen())
-        return false;
-    unsigned char x[4];
-    if (!file.readExact(x, sizeof x, int64_t(base) + 16))
-        return false;
-    int64_t pos = int64_t(base) + LoadI32(x) + 12;
-    if (pos < 0)
-        return false;
-    std::string strings[3];
-    // The first length must be there: an offset past the end is no level.
-    if (!ReadRflString(file, pos, strings[0]))
-        return false;
-    // Later strings cut off by the end of the file are empty.
-    ReadRflString(file, pos, strings[1]);
-    ReadRflString(file, pos, strings[2]);
-    levelName = std::move(strings[0]);
-    author = std::move(strings[1]);
-    date = std::move(strings[2]);
+    levelName = std::move(info->levelName);
+    author = std::move(info->author);
+    date = std::move(info->date);
     return true;
 }
 
 std::optional<LevelInfo> ReadLevelInfo(const std::string& path)
 {
-    LevelInfo info;
-    if (!ReadLevelInfo(path, info.levelName, info.author, info.date))
-        return std::nullopt;
-    return info;
+    return ReadLevelInfo(path, nullptr);
 }
 
 } // namespace playdeck

@@ -6,6 +6,10 @@
 #include <string_view>
 #include <vector>
 
+namespace qm::fs {
+struct FileInfo;
+}
+
 namespace playdeck {
 
 inline constexpr uint32_t kVppSignature = 0x51890ACE;
@@ -27,6 +31,10 @@ struct LevelInfo {
     std::string date;
     bool operator==(const LevelInfo&) const = default;
 };
+
+// Bumped whenever what the level-file name matches or what ReadLevelInfo
+// reads changes: catalogue caches written under another number are ignored.
+inline constexpr uint32_t kLevelRulesVersion = 2;
 
 // The packfile's own name, lower-cased, without its last 4 characters, plus
 // ".rfl": the name of the level file a level packfile carries.
@@ -55,5 +63,8 @@ int32_t FindRflInVpp(const std::string& path);
 bool ReadLevelInfo(const std::string& path, std::string& levelName, std::string& author,
                    std::string& date);
 std::optional<LevelInfo> ReadLevelInfo(const std::string& path);
+// The same, also giving what the opened file was (kind Missing when it could
+// not be opened), so a cache can key the answer to exactly that file.
+std::optional<LevelInfo> ReadLevelInfo(const std::string& path, qm::fs::FileInfo* fileInfo);
 
 } // namespace playdeck

@@ -1,6 +1,7 @@
 #include "platform/process_start.h"
 
 #include "common/display_text.h"
+#include "platform/file_system.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,12 +20,10 @@ namespace qm {
 
 bool IsNativeExecutable(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    // Regular files only: a FIFO would hold the open forever.
+    const fs::ReadFile file(path);
     char magic[4] = {};
-    const ssize_t got = ::read(fd, magic, sizeof magic);
-    ::close(fd);
+    const size_t got = file.readAt(magic, sizeof magic, 0);
     if (got >= 2 && magic[0] == '#' && magic[1] == '!')
         return true;
     return got == 4 && magic[0] == '\x7f' && magic[1] == 'E' && magic[2] == 'L' && magic[3] == 'F';

@@ -64,6 +64,11 @@ std::string XdgDataHome()
     return stripTrailingSlashes(envOr("XDG_DATA_HOME", HomeFolder() + "/.local/share"));
 }
 
+std::string XdgCacheHome()
+{
+    return stripTrailingSlashes(envOr("XDG_CACHE_HOME", HomeFolder() + "/.cache"));
+}
+
 std::string XdgConfigHome()
 {
     return stripTrailingSlashes(envOr("XDG_CONFIG_HOME", HomeFolder() + "/.config"));

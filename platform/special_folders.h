@@ -24,6 +24,8 @@ std::string GetSpecialFolder(SpecialFolder folder);
 
 // $XDG_DATA_HOME when set and absolute, else ~/.local/share.
 std::string XdgDataHome();
+// $XDG_CACHE_HOME when set and absolute, else ~/.cache.
+std::string XdgCacheHome();
 // $XDG_CONFIG_HOME when set and absolute, else ~/.config.
 std::string XdgConfigHome();
 // $XDG_STATE_HOME when set and absolute, else ~/.local/state.

@@ -2,8 +2,8 @@
 
 #include "common/qt_text.h"
 #include "common/tools_library.h"
+#include "common/ui/dialog_units.h"
 #include "launcher/game_locator.h"
-#include "launcher/ui/dialog_units.h"
 #include "launcher/ui/options_dlg.h"
 #include "launcher/ui/pictures.h"
 #include "launcher/ui/playdeck32_view.h"
@@ -50,7 +50,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
     // The labels use the small dialog font, as the old toolbar did, so all
     // seven buttons fit the 780-pixel frame.
-    m_toolBar->setFont(DialogFont());
+    m_toolBar->setFont(qm::ui::DialogFont());
     m_toolBar->setContentsMargins(0, 0, 0, 0);
     m_toolBar->layout()->setSpacing(0);
     BuildToolBar(m_toolBar, m_actions);

@@ -1,7 +1,7 @@
 #include "launcher/ui/options_dlg.h"
 
+#include "common/ui/dialog_units.h"
 #include "common/ui/edit_bytes.h"
-#include "launcher/ui/dialog_units.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -40,8 +40,8 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("optionsDlg"));
     setWindowTitle(QStringLiteral("Options"));
-    setFont(DialogFont());
-    setFixedSize(DialogUnitsToPixels({387, 228}, font()));
+    setFont(qm::ui::DialogFont());
+    setFixedSize(qm::ui::DialogUnitsToPixels({387, 228}));
 
     m_switches = addEdit("switchesEdit",
                          "Additional Command-line switches to pass to RF.EXE:", {7, 7, 240, 8},
@@ -83,11 +83,11 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent)
 
     m_ok = new QPushButton(QStringLiteral("&OK"), this);
     m_ok->setObjectName(QStringLiteral("okButton"));
-    m_ok->setGeometry(DialogUnitsToRect({330, 175, 50, 14}, font()));
+    m_ok->setGeometry(qm::ui::DialogUnitsToRect({330, 175, 50, 14}));
     m_ok->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
-    m_cancel->setGeometry(DialogUnitsToRect({330, 192, 50, 14}, font()));
+    m_cancel->setGeometry(qm::ui::DialogUnitsToRect({330, 192, 50, 14}));
     connect(m_ok, &QPushButton::clicked, this, &COptionsDlg::accept);
     connect(m_cancel, &QPushButton::clicked, this, &COptionsDlg::reject);
 
@@ -115,10 +115,10 @@ QLineEdit* COptionsDlg::addEdit(const char* objectName, const char* label, QRect
                                 QRect editUnits)
 {
     auto* caption = new QLabel(QString::fromLatin1(label), this);
-    caption->setGeometry(DialogUnitsToRect(labelUnits, font()));
+    caption->setGeometry(qm::ui::DialogUnitsToRect(labelUnits));
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(objectName));
-    edit->setGeometry(DialogUnitsToRect(editUnits, font()));
+    edit->setGeometry(qm::ui::DialogUnitsToRect(editUnits));
     edit->setMaxLength(kOptionsEditMax);
     edit->setValidator(new StoreLimitValidator(edit));
     caption->setBuddy(edit);
@@ -129,7 +129,7 @@ QCheckBox* COptionsDlg::addCheck(const char* objectName, const char* text, QRect
 {
     auto* box = new QCheckBox(QString::fromLatin1(text), this);
     box->setObjectName(QString::fromLatin1(objectName));
-    box->setGeometry(DialogUnitsToRect(units, font()));
+    box->setGeometry(qm::ui::DialogUnitsToRect(units));
     return box;
 }
 

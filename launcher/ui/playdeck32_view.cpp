@@ -50,7 +50,19 @@ void CPLAYDECK32View::SetupColumns()
 
 void CPLAYDECK32View::fill(std::vector<CatalogueRow> rows)
 {
+    // The last played level of the mode, else the first row, is ready for
+    // Return, and the keys move on from it.
+    int select = -1;
+    if (const auto mode = ModeFromNumber(m_mode))
+        select = RowToSelect(rows, *mode, ReadLastPlayed(*mode));
     m_model->setRows(std::move(rows));
+    if (select >= 0) {
+        const QModelIndex at = m_model->index(select, 0);
+        selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+        scrollTo(at);
+    }
+    setFocus(Qt::OtherFocusReason);
     emit listRebuilt();
     emit commandStateChanged();
 }
@@ -59,14 +71,14 @@ void CPLAYDECK32View::ScanLevelFolder(const std::string& folder)
 {
     SetupColumns();
     m_folder = WithTrailingSeparator(folder);
-    fill(playdeck::ScanLevelFolder(m_folder));
+    fill(ScanModeFolder(LevelMode::Singleplayer, m_folder));
 }
 
 void CPLAYDECK32View::ScanModsFolder(const std::string& folder)
 {
     SetupColumns();
     m_folder = WithTrailingSeparator(folder);
-    fill(playdeck::ScanModsFolder(m_folder));
+    fill(ScanModeFolder(LevelMode::Mods, m_folder));
 }
 
 void CPLAYDECK32View::ModeCommand(LevelMode mode)
@@ -120,6 +132,8 @@ bool CPLAYDECK32View::LaunchSelected()
     const auto request = LaunchRequestForRow(m_mode, GetItemText(r, 0), GetItemText(r, 1));
     if (!request)
         return false;
+    if (const auto mode = ModeFromNumber(m_mode))
+        StoreLastPlayed(*mode, LastPlayedOfRow(*mode, {GetItemText(r, 0), GetItemText(r, 1)}));
     if (!LaunchGame(this, *request))
         return true; // told why; the launcher stays open
     if (ShouldAutoClose())

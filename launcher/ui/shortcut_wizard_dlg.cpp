@@ -1,11 +1,11 @@
 #include "launcher/ui/shortcut_wizard_dlg.h"
 
 #include "common/shortcut.h"
+#include "common/ui/dialog_units.h"
 #include "common/ui/drawn_picture.h"
 #include "common/ui/edit_bytes.h"
 #include "common/ui/message_box.h"
 #include "launcher/game_locator.h"
-#include "launcher/ui/dialog_units.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -76,10 +76,10 @@ CShortcutWizardDlg::CShortcutWizardDlg(const ShortcutInput& input, QWidget* pare
 {
     setObjectName(QStringLiteral("shortcutWizard"));
     setWindowTitle(QString::fromLatin1(kLauncherTitle));
-    setFont(DialogFont());
-    setFixedSize(DialogUnitsToPixels({331, 226}, font()));
+    setFont(qm::ui::DialogFont());
+    setFixedSize(qm::ui::DialogUnitsToPixels({331, 226}));
     auto at = [this](int x, int y, int w, int h) {
-        return DialogUnitsToRect({x, y, w, h}, font());
+        return qm::ui::DialogUnitsToRect({x, y, w, h});
     };
 
     auto* header = new QLabel(this);

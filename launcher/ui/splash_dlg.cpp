@@ -1,6 +1,6 @@
 #include "launcher/ui/splash_dlg.h"
 
-#include "launcher/ui/dialog_units.h"
+#include "common/ui/dialog_units.h"
 #include "launcher/ui/main_frame.h"
 #include "launcher/ui/pictures.h"
 
@@ -14,8 +14,8 @@ namespace playdeck {
 CSplashDlg::CSplashDlg() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("splash"));
-    setFont(DialogFont());
-    const QSize size = DialogUnitsToPixels({259, 216}, font());
+    setFont(qm::ui::DialogFont());
+    const QSize size = qm::ui::DialogUnitsToPixels({259, 216});
     setFixedSize(size);
     // Large picture over the upper part, small badge above the bottom-right corner.
     const int smallSide = size.height() / 6;

@@ -1,7 +1,7 @@
 #include "launcher/ui/vpp_action_dlg.h"
 
 #include "common/qt_text.h"
-#include "launcher/ui/dialog_units.h"
+#include "common/ui/dialog_units.h"
 #include "launcher/ui/launch_cmd.h"
 #include "launcher/ui/pictures.h"
 
@@ -56,8 +56,8 @@ CVppActionDlg::CVppActionDlg(const std::string& path, QWidget* parent)
 {
     setObjectName(QStringLiteral("vppActionDlg"));
     setModal(true);
-    setFont(DialogFont());
-    setFixedSize(DialogUnitsToPixels({kTemplateWidth, kTemplateHeight}, font()));
+    setFont(qm::ui::DialogFont());
+    setFixedSize(qm::ui::DialogUnitsToPixels({kTemplateWidth, kTemplateHeight}));
 
     auto* prompt = new QLabel(QString::fromLatin1(kChooserPrompt), this);
     prompt->setGeometry(fromUnits(7, 7, 203, 9));
@@ -101,9 +101,7 @@ CVppActionDlg::CVppActionDlg(const std::string& path, QWidget* parent)
 
 QRect CVppActionDlg::fromUnits(int x, int y, int w, int h) const
 {
-    const QSize pos = DialogUnitsToPixels({x, y}, font());
-    const QSize size = DialogUnitsToPixels({w, h}, font());
-    return {QPoint(pos.width(), pos.height()), size};
+    return qm::ui::DialogUnitsToRect({x, y, w, h});
 }
 
 void CVppActionDlg::OnPlay()

@@ -15,29 +15,9 @@
 
 namespace qmsetup {
 
-DialogUnits::DialogUnits(const QFont& font)
-{
-    // The average width as Windows measures it: the 52 letters, rounded.
-    const QFontMetrics fm(font);
-    const int letters = fm.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    m_baseX = std::max(1, (letters / 26 + 1) / 2);
-    m_baseY = std::max(1, fm.height());
-}
-
 QFont SetupPageFont()
 {
-    const QStringList families = QFontDatabase::families();
-    for (const char* name : {"Tahoma", "DejaVu Sans", "Liberation Sans", "Verdana"}) {
-        if (families.contains(QString::fromLatin1(name), Qt::CaseInsensitive)) {
-            QFont f(QString::fromLatin1(name));
-            f.setPointSize(8);
-            return f;
-        }
-    }
-    QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    f.setPointSize(8);
-    return f;
+    return qm::ui::DialogFont();
 }
 
 QPixmap BannerPixmap(CPageFrame::Banner banner)
@@ -75,7 +55,7 @@ QPixmap BannerPixmap(CPageFrame::Banner banner)
 }
 
 CPageFrame::CPageFrame(Banner banner, const QString& mainText, QWidget* parent)
-    : QDialog(parent), m_du(SetupPageFont())
+    : QDialog(parent), m_du()
 {
     setFont(SetupPageFont());
     setWindowTitle(QString::fromLatin1(kSetupCaption));

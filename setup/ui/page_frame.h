@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ui/dialog_units.h"
+
 #include <QDialog>
 #include <QRect>
 
@@ -8,23 +10,15 @@ class QPushButton;
 
 namespace qmsetup {
 
-// Dialog units of a font, converted by the Windows rule: x = units × average
-// character width / 4, y = units × character height / 8.
+// Dialog units by the suite's one rule (common/ui/dialog_units.h).
 class DialogUnits {
 public:
-    explicit DialogUnits(const QFont& font);
-    int x(int units) const { return (units * m_baseX + 2) / 4; }
-    int y(int units) const { return (units * m_baseY + 4) / 8; }
+    int x(int units) const { return qm::ui::DialogUnitsX(units); }
+    int y(int units) const { return qm::ui::DialogUnitsY(units); }
     QRect rect(int x0, int y0, int w, int h) const { return QRect(x(x0), y(y0), x(w), y(h)); }
-    int baseX() const { return m_baseX; }
-    int baseY() const { return m_baseY; }
-
-private:
-    int m_baseX;
-    int m_baseY;
 };
 
-// The page font: 8-point Tahoma, or the sans-serif font closest to it.
+// The page font: the suite's dialog font.
 QFont SetupPageFont();
 
 // What every page of setup shares: a fixed 331 × 226 dialog-unit window

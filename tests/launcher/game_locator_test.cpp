@@ -2,10 +2,15 @@
 #include "launcher/game_locator.h"
 #include "launcher/steam_library.h"
 #include "launcher/wine_registry.h"
+#include "platform/process_start.h"
 #include "support/temp_world.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace playdeck;
@@ -260,4 +265,25 @@ TEST_F(GameLocatorTest, UserValueFromStoreElseFromPrefixUserReg)
     EXPECT_FALSE(ReadGameUserValue("Other"));
     ASSERT_TRUE(qm::WriteRegString(qm::HKEY_CURRENT_USER, kGameRegistryKey, "CmdLineOptions", ""));
     EXPECT_EQ(ReadGameUserValue("CmdLineOptions"), "");
+}
+
+TEST_F(GameLocatorTest, OnlyARegularFileCountsAsTheGame)
+{
+    // A FIFO named rf.exe once held start-up at its open forever; a folder
+    // of that name is no game either.
+    const std::string fifoGame = world.makeDir("fifo game");
+    ASSERT_EQ(::mkfifo((fifoGame + "/rf.exe").c_str(), 0600), 0);
+    const std::string folderGame = world.makeDir("folder game/RF.EXE");
+    for (const std::string& folder : {fifoGame, folderGame.substr(0, folderGame.size() - 7)}) {
+        qm::WriteRegString(qm::HKEY_LOCAL_MACHINE, kGameRegistryKey, "InstallPath", folder);
+        auto check = std::async(std::launch::async, [] { return IsGameInstalled(); });
+        if (check.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Let the stuck open go before failing.
+            const int fd = ::open((fifoGame + "/rf.exe").c_str(), O_WRONLY | O_NONBLOCK);
+            ::close(fd);
+            FAIL() << "the look-up waits on " << folder;
+        }
+        EXPECT_FALSE(check.get()) << folder;
+        EXPECT_FALSE(qm::IsNativeExecutable(fifoGame + "/rf.exe"));
+    }
 }

@@ -2,6 +2,7 @@
 #include "launcher/packfile.h"
 #include "support/temp_world.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace playdeck;
@@ -157,6 +158,70 @@ TEST_F(PackfileTest, TruncatedPackfilesNeverYieldStrayCharacters)
     EXPECT_EQ(ReadLevelInfo(write("cut.vpp", whole)), full);
     const std::string cutDir = write("cut.vpp", whole.substr(0, 2048 + 64 + 10));
     EXPECT_EQ(FindRflInVpp(cutDir), -1);
+}
+
+TEST_F(PackfileTest, LongDirectoriesAndLongStringsAreReadWhole)
+{
+    // The directory is read in blocks: the level file first in a later block,
+    // last in one, and far on, each found at its place.
+    for (int at : {31, 32, 1055, 1056, 2100}) {
+        std::vector<VppEntry> entries(size_t(at), VppEntry{"x.bin", "", {}});
+        entries[0].data = std::string(3000, 'x'); // moves every later block by 4096
+        entries.push_back({"deep.rfl", Level("Deep"), {}});
+        entries.push_back({"after.bin", "", {}});
+        const std::string path = write("deep.vpp", BuildVpp(entries));
+        EXPECT_EQ(FindRflInVpp(path), AlignUp2048(2048 + 64 * (at + 2)) + 4096) << at;
+        EXPECT_EQ(ReadLevelInfo(path), (LevelInfo{"Deep", "Me", "2001"})) << at;
+        // A directory cut off before the record finds nothing.
+        const std::string cut = write("deep.vpp", BuildVpp(entries).substr(0, 2048 + 64 * at + 63));
+        EXPECT_EQ(FindRflInVpp(cut), -1) << at;
+    }
+    // Strings around and far beyond what one read of the strings takes, and a
+    // set cut short by the end of the file.
+    for (size_t n : {0, 1, 505, 506, 507, 600, 2000, 32767}) {
+        const LevelInfo info{std::string(n, 'n'), std::string(n / 2 + 1, 'a'), "06/15/2001"};
+        const std::string rfl = BuildRfl(info.levelName, info.author, info.date);
+        const std::string path = write("long.vpp", BuildVpp({{"long.rfl", rfl, {}}}));
+        EXPECT_EQ(ReadLevelInfo(path), info) << n;
+        const std::string image = BuildVpp({{"long.rfl", rfl, {}}});
+        // Cut after the first letter of the author.
+        const size_t strings =
+            image.find(info.date) - 2 - (info.author.size() + 2) - (info.levelName.size() + 2);
+        const std::string cut = write("long.vpp", image.substr(0, strings + 2 + n + 2 + 1));
+        EXPECT_EQ(ReadLevelInfo(cut), (LevelInfo{info.levelName, "a", ""})) << n;
+    }
+}
+
+// Read calls the process has made so far (Linux task I/O accounting), or -1.
+long ReadCalls()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long value = -1;
+    while (io >> key >> value)
+        if (key == "syscr:")
+            return value;
+    return -1;
+}
+
+TEST_F(PackfileTest, ALevelTakesThreeReads)
+{
+    // The header with the directory, the information offset, the strings:
+    // each one read, however the directory and strings are laid out.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "level" + std::to_string(i);
+        paths.push_back(write(name + ".vpp", BuildVpp({{"readme.txt", "r", {}},
+                                                       {"sky.tga", std::string(3000, 's'), {}},
+                                                       {name + ".rfl", Level(name), {}}})));
+    }
+    if (ReadCalls() < 0)
+        GTEST_SKIP() << "no /proc/self/io here";
+    const long before = ReadCalls();
+    for (const std::string& path : paths)
+        ASSERT_TRUE(ReadLevelInfo(path).has_value());
+    // A few reads of /proc/self/io itself come on top.
+    EXPECT_LE(ReadCalls() - before, 3 * long(paths.size()) + 4);
 }
 
 } // namespace

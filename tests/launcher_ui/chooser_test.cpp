@@ -3,7 +3,7 @@
 #include "launcher_fixture.h"
 #include "platform/process_start.h"
 
-#include "launcher/ui/dialog_units.h"
+#include "common/ui/dialog_units.h"
 
 #include <QDir>
 #include <QFontMetrics>
@@ -200,7 +200,7 @@ TEST_F(ChooserTest, LayoutFitsTheTemplateAndTheLongestPlayText)
 {
     tool(SiblingTool::PackPeek, world.makeDir("PACKPEEK32"), 108);
     CVppActionDlg dlg(game + "mods/Rebellion/reb01.vpp");
-    EXPECT_EQ(dlg.size(), DialogUnitsToPixels({217, 139}, DialogFont()));
+    EXPECT_EQ(dlg.size(), qm::ui::DialogUnitsToPixels({217, 139}));
     EXPECT_FALSE(dlg.windowFlags() & Qt::WindowTitleHint);
     const QRect inside = dlg.rect();
     std::vector<QWidget*> parts{dlg.playButton(),   dlg.viewButton(), dlg.editButton(),

@@ -1,11 +1,14 @@
-#include "launcher/ui/dialog_units.h"
+#include "common/ui/dialog_units.h"
 #include "launcher/ui/options_dlg.h"
 #include "launcher/ui/shortcut_wizard_dlg.h"
+#include "launcher/ui/splash_dlg.h"
+#include "launcher/ui/vpp_action_dlg.h"
 #include "launcher_fixture.h"
+#include "support/dialog_fit.h"
 #include "xplook/flat_look.h"
 
 #include <QAbstractButton>
-#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -45,15 +48,8 @@ protected:
                 continue;
             controls.push_back(w);
             EXPECT_TRUE(dialog.rect().contains(w->geometry())) << nameOf(w);
-            QString text;
-            if (auto* l = qobject_cast<QLabel*>(w); l && l->pixmap().isNull())
-                text = l->text();
-            if (auto* b = qobject_cast<QAbstractButton*>(w))
-                text = b->text();
-            if (!text.isEmpty()) {
-                EXPECT_GE(w->width(), w->sizeHint().width() - 2) << text.toStdString();
-            }
         }
+        qm::test::ExpectDialogFits(dialog);
         for (size_t i = 0; i < controls.size(); ++i) {
             for (size_t j = i + 1; j < controls.size(); ++j) {
                 EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
@@ -66,8 +62,8 @@ protected:
 TEST_F(DialogLookTest, OptionsDialogAt387By228Units)
 {
     COptionsDlg d;
-    EXPECT_EQ(d.size(), DialogUnitsToPixels({387, 228}, DialogFont()));
-    EXPECT_EQ(QFontInfo(d.font()).pointSize(), 8);
+    EXPECT_EQ(d.size(), qm::ui::DialogUnitsToPixels({387, 228}));
+    EXPECT_EQ(d.font(), qm::ui::DialogFont());
     checkLayout(d);
     // Labels name the edit they describe.
     for (QLabel* l : d.findChildren<QLabel*>())
@@ -80,12 +76,46 @@ TEST_F(DialogLookTest, OptionsDialogAt387By228Units)
 TEST_F(DialogLookTest, ShortcutWizardAt331By226Units)
 {
     CShortcutWizardDlg d({"glass house", "The Glass House", "", false});
-    EXPECT_EQ(d.size(), DialogUnitsToPixels({331, 226}, DialogFont()));
+    EXPECT_EQ(d.size(), qm::ui::DialogUnitsToPixels({331, 226}));
     checkLayout(d);
     d.locationButton(ShortcutLocation::Desktop)->click();
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     save(d, "playdeck32-shortcut-wizard.png");
+}
+
+// Dialog units are the design font's 6 x 13 base units, so the designed sizes
+// hold on every desktop and each dialog fits a 640 x 480 screen, with every
+// text whole in the font chosen for them.
+TEST_F(DialogLookTest, EveryLauncherDialogFitsASmallScreen)
+{
+    ASSERT_EQ(qm::ui::DialogScale(), 1.0);
+    EXPECT_EQ(qm::ui::DialogUnitsToPixels({387, 228}), QSize(581, 371));
+    EXPECT_EQ(qm::ui::DialogUnitsToRect({330, 175, 50, 14}), QRect(495, 284, 75, 23));
+    EXPECT_EQ(qm::ui::DialogUnitsToPixels({4, 8}, 1.5), QSize(9, 20));
+    const QFontMetricsF fm(qm::ui::DialogFont());
+    EXPECT_LE(fm.height(), 13.0);
+
+    COptionsDlg options;
+    qm::test::ExpectDialogFits(options);
+    CShortcutWizardDlg level({"glass house", "The Glass House", "", false});
+    level.locationButton(ShortcutLocation::StartMenu)->click();
+    qm::test::ExpectDialogFits(level);
+    CShortcutWizardDlg mod({"", "", "Rebellion", true});
+    qm::test::ExpectDialogFits(mod);
+    CSplashDlg splash;
+    qm::test::ExpectDialogFits(splash);
+    // Each play text, the longest one wrapping over lines, in the chooser.
+    world.writeFile("Red Faction/user_maps/single/x.vpp", "not a packfile");
+    world.writeFile("Red Faction/mods/m/x.vpp", "not a packfile");
+    world.writeFile("Red Faction/elsewhere/reb01.vpp",
+                    qm::test::readFileBytes(game + "mods/Rebellion/reb01.vpp"));
+    for (const std::string& path :
+         {game + "user_maps/single/x.vpp", game + "mods/m/x.vpp", game + "elsewhere/reb01.vpp",
+          game + "mods/Rebellion/reb01.vpp"}) {
+        CVppActionDlg chooser(path);
+        qm::test::ExpectDialogFits(chooser);
+    }
 }
 
 TEST_F(DialogLookTest, OptionsDialogTakesTheFlatLook)

@@ -65,6 +65,51 @@ TEST_F(LaunchTest, ReturnDoubleClickAndToolbarStartTheGameWithTheLevel)
     EXPECT_TRUE(frame->isVisible()); // "AutoClose" 0
 }
 
+// What a player meets first: a selected row under the focus, so Return plays
+// at once and the arrows move from it; the level played last is offered
+// again at the next start, in each mode.
+TEST_F(LaunchTest, KeyboardAloneStartsAndTheLastPlayedLevelIsOfferedAgain)
+{
+    ASSERT_NE(start(), nullptr);
+    EXPECT_TRUE(view->hasFocus());
+    EXPECT_EQ(view->GetSingleSelection(), 0);
+    QTest::keyClick(view, Qt::Key_Down);
+    ASSERT_EQ(view->GetSingleSelection(), 1);
+    const std::string second = view->GetItemText(1, 0);
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_EQ(recorder.requests().size(), 1u);
+    EXPECT_EQ(args(0).back() + ".vpp", second.substr(second.rfind(' ') + 1));
+    EXPECT_EQ(
+        qm::ReadRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, "LastPlayed_Singleplayer", ""),
+        second);
+
+    ASSERT_NE(start(), nullptr);
+    EXPECT_EQ(view->GetSingleSelection(), 1);
+    EXPECT_TRUE(view->hasFocus());
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(args(1), args(0));
+
+    // MOD mode: the MOD and its level together pick the row.
+    frame->action(CommandId::ViewMods)->trigger();
+    const int reb = rowOf(QStringLiteral("Rebellion\treb01.vpp"));
+    select({reb});
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(qm::ReadRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, "LastPlayed_MOD", ""),
+              "Rebellion");
+    EXPECT_EQ(qm::ReadRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, "LastPlayed_MODLevel", ""),
+              "reb01.vpp");
+    frame->action(CommandId::ViewSingleplayer)->trigger();
+    EXPECT_EQ(view->GetSingleSelection(), 1);
+    frame->action(CommandId::ViewMods)->trigger();
+    EXPECT_EQ(view->GetSingleSelection(), reb);
+
+    // A level no longer listed: the first row.
+    qm::WriteRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, "LastPlayed_Singleplayer",
+                       "gone.vpp");
+    frame->action(CommandId::ViewSingleplayer)->trigger();
+    EXPECT_EQ(view->GetSingleSelection(), 0);
+}
+
 TEST_F(LaunchTest, ModRowsStartTheModAndItsLevel)
 {
     setDword("LastMode", 2);

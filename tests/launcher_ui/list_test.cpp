@@ -98,6 +98,10 @@ TEST_F(LauncherTest, LevelCommandsNeedExactlyOneRow)
             out.push_back(frame->action(id)->isEnabled());
         return out;
     };
+    // A scan leaves its first row selected, ready for Return.
+    EXPECT_EQ(view->GetSingleSelection(), 0);
+    EXPECT_EQ(enabled(), std::vector<bool>(4, true));
+    select({});
     EXPECT_EQ(enabled(), std::vector<bool>(4, false));
     select({1});
     EXPECT_EQ(view->GetSingleSelection(), 1);

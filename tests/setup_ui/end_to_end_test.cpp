@@ -89,8 +89,10 @@ TEST_F(EndToEndTest, InstallTheBuiltKitListTheDemoGameAndUninstall)
         EXPECT_FALSE(listed.empty());
         ASSERT_EQ(runProgram(kBin + "/qm_list_levels", {"single"}, &expected), 0);
         EXPECT_EQ(listed, expected);
+        // The game's files, and the launcher's catalogue cache of them (the
+        // user's, like the settings), stay after the uninstall.
         for (const std::string& f : filesOfWorld())
-            if (f.rfind("game/", 0) == 0)
+            if (f.rfind("game/", 0) == 0 || f.rfind("home/.cache/quorvel-manager/", 0) == 0)
                 gameFiles.insert(f);
     } else if (!playdeck.empty()) {
         // No demo game in this build: without a game the launcher says so.

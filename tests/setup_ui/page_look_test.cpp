@@ -2,6 +2,7 @@
 #include "setup/ui/progress_page.h"
 #include "setup/ui/setup_page.h"
 #include "setup_ui_support.h"
+#include "support/dialog_fit.h"
 
 #include <QCheckBox>
 #include <QFontInfo>
@@ -21,10 +22,10 @@ class PageLookTest : public SetupUiTest {
 protected:
     void checkFrame(CPageFrame& page, const char* shotName)
     {
-        const DialogUnits du(SetupPageFont());
-        EXPECT_EQ(page.size(), QSize(du.x(331), du.y(226)));
+        EXPECT_EQ(page.size(), qm::ui::DialogUnitsToPixels({331, 226}));
         EXPECT_EQ(page.windowTitle(), "Quorvel Manager Setup");
-        EXPECT_EQ(QFontInfo(page.font()).pointSize(), 8);
+        EXPECT_EQ(page.font(), qm::ui::DialogFont());
+        qm::test::ExpectDialogFits(page);
         EXPECT_EQ(page.backButton()->text(), "< &Back");
         EXPECT_EQ(page.cancelButton()->text(), "Cancel");
         EXPECT_FALSE(page.backButton()->isEnabled());
@@ -90,17 +91,6 @@ protected:
                                    "\n[Description]\nWhileInstallation=" + text + "\n");
     }
 };
-
-TEST_F(PageLookTest, DialogUnitsFollowTheWindowsRule)
-{
-    QFont f = SetupPageFont();
-    const DialogUnits du(f);
-    EXPECT_EQ(du.x(4), du.baseX());
-    EXPECT_EQ(du.y(8), du.baseY());
-    EXPECT_EQ(du.x(331), (331 * du.baseX() + 2) / 4);
-    EXPECT_EQ(du.y(226), (226 * du.baseY() + 4) / 8);
-    EXPECT_EQ(QFontInfo(f).pointSize(), 8);
-}
 
 TEST_F(PageLookTest, NoTextOfSetupsPagesIsClipped)
 {

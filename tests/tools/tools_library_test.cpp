@@ -1,5 +1,6 @@
 #include "common/tools_library.h"
 #include "http_stub.h"
+#include "support/dialog_fit.h"
 #include "support/temp_world.h"
 
 #include <QAbstractButton>
@@ -31,6 +32,8 @@ public:
                 return;
             texts << box->text() + QStringLiteral(" | ") + box->informativeText();
             captions << box->windowTitle();
+            // Every box of the library fits a small screen, its text whole.
+            qm::test::ExpectDialogFits(*box);
             if (QAbstractButton* b = box->button(m_answer))
                 b->click();
             else
