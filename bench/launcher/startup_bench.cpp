@@ -12,7 +12,9 @@
 #include "demo/demo_game/packfile_builder.h"
 #include "launcher/catalogue.h"
 #include "launcher/game_locator.h"
+#include "launcher/ui/main_frame.h"
 #include "launcher/ui/playdeck32_app.h"
+#include "launcher/ui/playdeck32_view.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
