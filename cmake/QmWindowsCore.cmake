@@ -50,6 +50,8 @@ qm_win_sources(_common DIR ${PROJECT_SOURCE_DIR}/common
   EXCLUDE qt_text.cpp tools_library.cpp display_text.cpp
   EXTRA ${QM_WIN32_DIR}/shortcut.cpp)
 qm_win_library(common_core SOURCES ${_common} LIBS platform_core)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/common/update_server.cpp PROPERTIES
+  COMPILE_DEFINITIONS QM_UPDATE_SERVER_URL="${QM_UPDATE_SERVER_URL}")
 
 # Packfiles, tables and the demo game need nothing but the facade and the
 # display rule.
