@@ -1,5 +1,6 @@
 #include "xplook/xp_menu.h"
 
+#include "common/qt_text.h"
 #include "common/settings.h"
 #include "common/ui/drawn_picture.h"
 #include "xplook/xp_menu_style.h"
@@ -148,7 +149,7 @@ bool XpMenu::LoadMenu(const std::vector<MenuTemplateItem>& bar, QWidget* parent)
         return false;
     m_bar = new QMenuBar(parent);
     for (const MenuTemplateItem& top : bar) {
-        const QString title = QString::fromLocal8Bit(top.text);
+        const QString title = qm::DisplayText(top.text);
         if (!top.popup) {
             // A plain command on the bar stays a plain item.
             QAction* a = m_bar->addAction(title);
@@ -173,7 +174,7 @@ bool XpMenu::LoadMenu(const std::vector<MenuTemplateItem>& bar, QWidget* parent)
 bool XpMenu::LoadPopup(const MenuTemplateItem& popup, QWidget* parent)
 {
     m_menu = newPopup(parent);
-    m_menu->setTitle(QString::fromLocal8Bit(popup.text));
+    m_menu->setTitle(qm::DisplayText(popup.text));
     fill(popup.items);
     return !popup.items.empty();
 }
@@ -194,7 +195,7 @@ void XpMenu::fill(const std::vector<MenuTemplateItem>& items)
 {
     QActionGroup* radios = nullptr;
     for (const MenuTemplateItem& item : items) {
-        const QString text = QString::fromLocal8Bit(item.text);
+        const QString text = qm::DisplayText(item.text);
         if (item.popup) {
             auto* sub = new XpMenu(m_xpLook ? 1 : 0, m_style, this);
             m_subMenus.push_back(sub);
