@@ -12,20 +12,6 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void appendUtf8(std::string& out, char32_t u)
-{
-    if (u < 0x80) {
-        out.push_back(static_cast<char>(u));
-    } else if (u < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    }
-}
-
 // Length of the valid UTF-8 sequence at i, or 0.
 size_t sequenceAt(std::string_view bytes, size_t i)
 {
@@ -63,6 +49,25 @@ size_t sequenceAt(std::string_view bytes, size_t i)
 
 } // namespace
 
+void AppendUtf8(std::string& out, char32_t u)
+{
+    if (u < 0x80) {
+        out.push_back(static_cast<char>(u));
+    } else if (u < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else if (u < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (u >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else if (u < 0x110000) {
+        out.push_back(static_cast<char>(0xF0 | (u >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+}
+
 bool IsValidUtf8(std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();) {
@@ -80,7 +85,7 @@ std::string Windows1252ToUtf8(std::string_view bytes)
     out.reserve(bytes.size() + bytes.size() / 4);
     for (const char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        appendUtf8(out, (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : c);
+        AppendUtf8(out, (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : c);
     }
     return out;
 }

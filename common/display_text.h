@@ -13,6 +13,9 @@ namespace qm {
 
 bool IsValidUtf8(std::string_view bytes);
 
+// Appends the UTF-8 of one code point; nothing for a value past U+10FFFF.
+void AppendUtf8(std::string& out, char32_t u);
+
 // Windows-1252 to UTF-8, byte by byte (the five unassigned bytes map to the
 // C1 controls of the same value, as Windows' own table does).
 std::string Windows1252ToUtf8(std::string_view bytes);

@@ -1,5 +1,7 @@
 #include "common/registry_script.h"
 
+#include "platform/string_util.h"
+
 #include "platform/desktop_association.h"
 
 #include "platform/file_system.h"
@@ -35,17 +37,6 @@ std::string_view trimRight(std::string_view s)
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix)
@@ -252,7 +243,7 @@ private:
             return error("dword: needs 1 to 8 hexadecimal digits");
         uint32_t n = 0;
         for (char c : digits) {
-            const int d = hexDigit(c);
+            const int d = qm::hexDigit(c);
             if (d < 0)
                 return error("dword: needs 1 to 8 hexadecimal digits");
             n = n << 4 | static_cast<uint32_t>(d);
@@ -273,7 +264,7 @@ private:
                 return error("hex(N): needs a type number of 1 to 8 hexadecimal digits");
             uint32_t t = 0;
             for (char c : s.substr(1, close - 1)) {
-                const int d = hexDigit(c);
+                const int d = qm::hexDigit(c);
                 if (d < 0)
                     return error("hex(N): needs a type number of 1 to 8 hexadecimal digits");
                 t = t << 4 | static_cast<uint32_t>(d);
@@ -296,8 +287,8 @@ private:
             while (!s.empty()) {
                 size_t n = 0;
                 int value = 0;
-                while (n < s.size() && n < 3 && hexDigit(s[n]) >= 0)
-                    value = value * 16 + hexDigit(s[n++]);
+                while (n < s.size() && n < 3 && qm::hexDigit(s[n]) >= 0)
+                    value = value * 16 + qm::hexDigit(s[n++]);
                 if (n == 0 || n > 2)
                     return error(
                         "a byte list holds two-digit hexadecimal numbers separated by commas");

@@ -1,5 +1,8 @@
 #include "launcher/game_stores.h"
 
+#include "common/display_text.h"
+#include "platform/string_util.h"
+
 #include "platform/file_system.h"
 #include "platform/special_folders.h"
 
@@ -31,36 +34,6 @@ std::string_view Trim(std::string_view s)
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
         s.remove_suffix(1);
     return s;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xc0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3f));
-    } else if (cp < 0x10000) {
-        out += char(0xe0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3f));
-        out += char(0x80 | (cp & 0x3f));
-    } else if (cp < 0x110000) {
-        out += char(0xf0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3f));
-        out += char(0x80 | ((cp >> 6) & 0x3f));
-        out += char(0x80 | (cp & 0x3f));
-    }
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The end of a quoted scalar starting at text[0] (the quote), or npos.
@@ -101,11 +74,11 @@ std::string DecodeQuoted(std::string_view body, char quote)
             if (digits) {
                 uint32_t cp = 0;
                 int got = 0;
-                while (got < digits && i + 1 < body.size() && HexDigit(body[i + 1]) >= 0) {
-                    cp = cp * 16 + uint32_t(HexDigit(body[++i]));
+                while (got < digits && i + 1 < body.size() && qm::hexDigit(body[i + 1]) >= 0) {
+                    cp = cp * 16 + uint32_t(qm::hexDigit(body[++i]));
                     ++got;
                 }
-                AppendUtf8(out, cp);
+                qm::AppendUtf8(out, cp);
             } else if (e == '\n') { // an escaped line break joins without a blank
                 while (i + 1 < body.size() && body[i + 1] == ' ')
                     ++i;

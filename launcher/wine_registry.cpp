@@ -1,5 +1,8 @@
 #include "launcher/wine_registry.h"
 
+#include "common/display_text.h"
+#include "platform/string_util.h"
+
 #include "common/file_text.h"
 #include "platform/registry_store.h"
 
@@ -33,25 +36,6 @@ std::string NormalKey(std::string_view key)
     return qm::RegFold(out);
 }
 
-void AppendUtf8(std::string& out, char32_t u)
-{
-    if (u < 0x80) {
-        out.push_back(static_cast<char>(u));
-    } else if (u < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    } else if (u < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (u >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((u >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    }
-}
-
 // Wine's strings are UTF-16: escaped units are joined into UTF-8 here,
 // surrogate pairs included; a lone surrogate becomes U+FFFD.
 class Utf16Sink {
@@ -65,14 +49,14 @@ public:
             m_high = u;
         } else if (u >= 0xDC00 && u <= 0xDFFF) {
             if (m_high) {
-                AppendUtf8(m_out, 0x10000 + ((char32_t(m_high) - 0xD800) << 10) + (u - 0xDC00));
+                qm::AppendUtf8(m_out, 0x10000 + ((char32_t(m_high) - 0xD800) << 10) + (u - 0xDC00));
                 m_high = 0;
             } else {
-                AppendUtf8(m_out, 0xFFFD);
+                qm::AppendUtf8(m_out, 0xFFFD);
             }
         } else {
             flush();
-            AppendUtf8(m_out, u);
+            qm::AppendUtf8(m_out, u);
         }
     }
     void byte(char c)
@@ -83,7 +67,7 @@ public:
     void flush()
     {
         if (m_high)
-            AppendUtf8(m_out, 0xFFFD);
+            qm::AppendUtf8(m_out, 0xFFFD);
         m_high = 0;
     }
 
@@ -91,17 +75,6 @@ private:
     std::string& m_out;
     char16_t m_high = 0;
 };
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Reads Wine's escaped text from text[pos] up to an unescaped close, as the
 // wineserver writes it: \xH to \xHHHH and \ooo are UTF-16 units; \a \b \t \n
@@ -125,10 +98,10 @@ std::optional<std::string> ReadEscaped(std::string_view text, size_t& pos, char 
                 continue;
             }
             const char e = text[i++];
-            if (e == 'x' && i < text.size() && HexDigit(text[i]) >= 0) {
+            if (e == 'x' && i < text.size() && qm::hexDigit(text[i]) >= 0) {
                 char16_t u = 0;
-                for (int n = 0; n < 4 && i < text.size() && HexDigit(text[i]) >= 0; ++n)
-                    u = static_cast<char16_t>(u * 16 + HexDigit(text[i++]));
+                for (int n = 0; n < 4 && i < text.size() && qm::hexDigit(text[i]) >= 0; ++n)
+                    u = static_cast<char16_t>(u * 16 + qm::hexDigit(text[i++]));
                 sink.unit(u);
             } else if (e >= '0' && e <= '7') {
                 char16_t u = static_cast<char16_t>(e - '0');

@@ -36,6 +36,18 @@ constexpr bool endsWithNoCase(std::string_view s, std::string_view suffix)
     return s.size() >= suffix.size() && equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
 }
 
+// The value of one hexadecimal digit, -1 for anything else.
+constexpr int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // A folder as FolderOf gives it ("/g/maps/") without its last separator,
 // except the root, which stays "/".
 inline std::string withoutTrailingSeparator(std::string folder)

@@ -334,25 +334,6 @@ bool applyMarkup(const Markup& m, std::vector<PageIndex::Element>& stack, std::s
     return false;
 }
 
-void appendUtf8(std::string& out, char32_t u)
-{
-    if (u < 0x80) {
-        out.push_back(char(u));
-    } else if (u < 0x800) {
-        out.push_back(char(0xC0 | (u >> 6)));
-        out.push_back(char(0x80 | (u & 0x3F)));
-    } else if (u < 0x10000) {
-        out.push_back(char(0xE0 | (u >> 12)));
-        out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (u & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (u >> 18)));
-        out.push_back(char(0x80 | ((u >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (u & 0x3F)));
-    }
-}
-
 // "&...;" at p: the character it stands for, and where it ends; false when
 // it is no entity and "&" is plain text.
 bool readEntity(const char* p, const char* end, char32_t& out, const char*& after)
@@ -611,7 +592,7 @@ void PageIndex::lineContent(int line, std::string& text, std::vector<StyledRun>*
             if (readEntity(p, end, ch, after)) {
                 flushSpace();
                 const size_t before = text.size();
-                appendUtf8(text, ch);
+                qm::AppendUtf8(text, ch);
                 mark(before, style);
                 p = after;
                 continue;
