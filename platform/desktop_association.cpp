@@ -183,14 +183,6 @@ std::string safeExtension(const std::string& extension)
     return out;
 }
 
-std::string entryListValue(const std::vector<std::string>& items)
-{
-    std::string out;
-    for (const std::string& i : items)
-        out += i + ";";
-    return out;
-}
-
 std::string commentFor(const std::string& extension, const std::string& description)
 {
     const std::string ext = asciiLower(extension);
@@ -251,7 +243,7 @@ std::string entryText(const std::string& id, const DesktopFileClass& fileClass,
     std::string text = SetKeyFileValue(base, kEntryGroup, "Exec", EscapeDesktopValue(exec));
     text = RemoveKeyFileValue(text, kEntryGroup, "TryExec");
     text = RemoveKeyFileValue(text, kEntryGroup, "DBusActivatable");
-    text = SetKeyFileValue(text, kEntryGroup, "MimeType", entryListValue(mimeTypes));
+    text = SetKeyFileValue(text, kEntryGroup, "MimeType", joinTerminated(mimeTypes, ';'));
     if (ours)
         text = SetKeyFileValue(text, kEntryGroup, kBridgeMark, "true");
     return text;
@@ -505,9 +497,9 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
             SplitKeyFileList(KeyFileValue(list, "Default Applications", type).value_or(""));
         if (std::erase(handlers, id) == 0)
             continue;
-        list = handlers.empty()
-                   ? RemoveKeyFileValue(list, "Default Applications", type)
-                   : SetKeyFileValue(list, "Default Applications", type, entryListValue(handlers));
+        list = handlers.empty() ? RemoveKeyFileValue(list, "Default Applications", type)
+                                : SetKeyFileValue(list, "Default Applications", type,
+                                                  joinTerminated(handlers, ';'));
     }
     if (list != before) {
         if (KeyFileIsEmpty(list))
