@@ -329,6 +329,15 @@ std::string ProgramPath()
     return buffer;
 }
 
+std::string CurrentFolder()
+{
+    std::string buffer(4096, '\0');
+    if (!::getcwd(buffer.data(), buffer.size()))
+        return {};
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
 AtomicSave::AtomicSave(std::string path, SaveOptions options)
     : m_path(std::move(path)), m_options(options)
 {
