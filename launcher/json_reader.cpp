@@ -92,7 +92,8 @@ private:
             JsonValue member;
             if (!value(member, depth + 1))
                 return false;
-            v.members.emplace_back(std::move(name), std::move(member));
+            v.names.push_back(std::move(name));
+            v.items.push_back(std::move(member));
         } while (take(','));
         return take('}');
     }
@@ -231,9 +232,11 @@ private:
 
 const JsonValue* JsonValue::member(std::string_view name) const
 {
-    for (auto it = members.rbegin(); it != members.rend(); ++it)
-        if (it->first == name)
-            return &it->second;
+    if (kind != Kind::Object)
+        return nullptr;
+    for (size_t i = names.size(); i-- > 0;)
+        if (names[i] == name)
+            return &items[i];
     return nullptr;
 }
 

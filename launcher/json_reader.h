@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace playdeck {
@@ -15,9 +14,9 @@ namespace playdeck {
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
     Kind kind = Kind::Null;
-    std::string text;             // a string's UTF-8, a number's spelling, "true"/"false"
-    std::vector<JsonValue> items; // an array's
-    std::vector<std::pair<std::string, JsonValue>> members; // an object's, in order
+    std::string text;               // a string's UTF-8, a number's spelling, "true"/"false"
+    std::vector<JsonValue> items;   // an array's items, an object's member values
+    std::vector<std::string> names; // an object's member names, beside items
 
     // The member of this name (the last, as most readers do), else nullptr.
     const JsonValue* member(std::string_view name) const;

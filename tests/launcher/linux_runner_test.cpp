@@ -355,7 +355,7 @@ TEST(GameStores, JsonReaderTakesWhatHeroicWritesAndRefusesTheRest)
                   "\"n\": -1.5e3, \"b\": true, \"z\": null, \"a\": \"last\"} ] }\r\n");
     ASSERT_TRUE(doc);
     const JsonValue& game = doc->member("installed")->items.at(0);
-    EXPECT_EQ(game.members.at(0).second.string(), "Caf\xc3\xa9 \xf0\x9f\x8e\xae\xef\xbf\xbdx\n");
+    EXPECT_EQ(game.items.at(0).string(), "Caf\xc3\xa9 \xf0\x9f\x8e\xae\xef\xbf\xbdx\n");
     EXPECT_EQ(game.member("a")->string(), "last");
     EXPECT_EQ(game.member("n")->text, "-1.5e3");
     EXPECT_EQ(game.member("b")->kind, JsonValue::Kind::Bool);
