@@ -7,7 +7,13 @@
 #include <string>
 #include <vector>
 
-extern "C" __attribute__((visibility("default"))) int Playdeck32WindowMain(int argc, char** argv)
+#ifdef _WIN32
+#define QM_WINDOW_EXPORT __declspec(dllexport)
+#else
+#define QM_WINDOW_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" QM_WINDOW_EXPORT int Playdeck32WindowMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // argv as the system gave it (Qt has taken its own options out): a path
