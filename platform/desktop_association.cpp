@@ -2,6 +2,7 @@
 
 #include "common/display_text.h"
 #include "platform/desktop_entry.h"
+#include "platform/exec_argv.h"
 #include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/registry_store.h"
@@ -91,10 +92,7 @@ bool runTool(const char* program, const std::vector<std::string>& arguments, std
         return true;
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> pointers;
-    for (std::string& a : argv)
-        pointers.push_back(a.data());
-    pointers.push_back(nullptr);
+    const std::vector<char*> pointers = ExecPointers(argv);
 
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) {
