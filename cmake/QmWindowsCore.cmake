@@ -63,6 +63,13 @@ qm_win_library(tblview_core SOURCES ${_tblview} LIBS common_core platform_core)
 qm_win_library(qm_demo_game SOURCES ${PROJECT_SOURCE_DIR}/demo/demo_game/packfile_builder.cpp
   ${PROJECT_SOURCE_DIR}/demo/demo_game/demo_game.cpp LIBS platform_core)
 
+# The launcher's core: catalogue, launch decision and game start. rf.exe runs
+# directly there, so the Linux runner code finds no runner to put in front.
+qm_win_sources(_launcher DIR ${PROJECT_SOURCE_DIR}/launcher)
+qm_win_library(launcher_core SOURCES ${_launcher} LIBS common_core platform_core)
+add_executable(qm_list_levels ${PROJECT_SOURCE_DIR}/demo/list_levels/main.cpp)
+target_link_libraries(qm_list_levels PRIVATE launcher_core qm_warnings)
+
 add_executable(qm_tbl2html ${PROJECT_SOURCE_DIR}/apps/qm_tbl2html/main.cpp)
 target_link_libraries(qm_tbl2html PRIVATE tblview_core qm_warnings)
 

@@ -6,9 +6,8 @@
 #include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/special_folders.h"
+#include "platform/string_util.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 namespace playdeck {
@@ -151,17 +150,24 @@ std::optional<std::string> FindNewestProton(const std::vector<std::string>& libr
     for (const std::string& library : libraries) {
         if (library.empty())
             continue;
-        const QDir common(QString::fromStdString(WithoutSlash(library) + "/steamapps/common"));
-        const QStringList names = common.entryList({QStringLiteral("Proton*")},
-                                                   QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& name : names) {
-            const QFileInfo script(common.filePath(name) + QStringLiteral("/proton"));
-            if (!script.isFile())
+        const std::string common = WithoutSlash(library) + "/steamapps/common/";
+        std::vector<qm::fs::FolderEntry> entries;
+        qm::fs::ListFolder(common, &entries);
+        // Name order, so that equal versions pick the same folder every time.
+        std::vector<std::string> names;
+        for (const auto& e : entries)
+            if (e.kind == qm::fs::FileKind::Folder && e.name.size() >= 6 &&
+                qm::equalsNoCase(std::string_view(e.name).substr(0, 6), "proton"))
+                names.push_back(e.name);
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            const std::string script = common + name + "/proton";
+            if (!qm::fs::IsRegularFile(script))
                 continue;
-            const std::vector<int> version = VersionOf(name.toStdString());
+            const std::vector<int> version = VersionOf(name);
             // A numbered Proton beats an unnumbered one; among numbered ones the highest wins.
             if (!best || version > bestVersion) {
-                best = script.absoluteFilePath().toStdString();
+                best = script;
                 bestVersion = version;
             }
         }
