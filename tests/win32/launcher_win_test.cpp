@@ -1,9 +1,9 @@
 // The launcher on Windows: the catalogue of the demo game read through the
 // Win32 facade, and a level started with the real starter in the stand-in
 // game, which records what Windows handed it.
+#include "common/settings.h"
 #include "demo/demo_game/demo_game.h"
 #include "demo/demo_game/packfile_builder.h"
-#include "common/settings.h"
 #include "launcher/catalogue.h"
 #include "launcher/game_locator.h"
 #include "launcher/game_log.h"
