@@ -6,7 +6,6 @@
 #include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/special_folders.h"
-#include "platform/string_util.h"
 
 #include <algorithm>
 
@@ -153,18 +152,16 @@ std::optional<std::string> FindNewestProton(const std::vector<std::string>& libr
         const std::string common = WithoutSlash(library) + "/steamapps/common/";
         std::vector<qm::fs::FolderEntry> entries;
         qm::fs::ListFolder(common, &entries);
-        // Name order, so that equal versions pick the same folder every time.
-        std::vector<std::string> names;
-        for (const auto& e : entries)
-            if (e.kind == qm::fs::FileKind::Folder && e.name.size() >= 6 &&
-                qm::equalsNoCase(std::string_view(e.name).substr(0, 6), "proton"))
-                names.push_back(e.name);
-        std::sort(names.begin(), names.end());
-        for (const std::string& name : names) {
-            const std::string script = common + name + "/proton";
+        // Name order, so that of two equal versions the same one wins every time.
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto& a, const auto& b) { return a.name < b.name; });
+        for (const auto& entry : entries) {
+            if (entry.kind != qm::fs::FileKind::Folder || entry.name.rfind("Proton", 0) != 0)
+                continue;
+            const std::string script = common + entry.name + "/proton";
             if (!qm::fs::IsRegularFile(script))
                 continue;
-            const std::vector<int> version = VersionOf(name);
+            const std::vector<int> version = VersionOf(entry.name);
             // A numbered Proton beats an unnumbered one; among numbered ones the highest wins.
             if (!best || version > bestVersion) {
                 best = script;
