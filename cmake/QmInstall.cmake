@@ -13,6 +13,9 @@ set(QM_DESKTOP_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/QmInstallDesktopEntry.cmake)
 # the desktop entry gets the installed program's full path in Exec, which is
 # only known at install time (--prefix), so it is written then.
 function(qm_install_desktop)
+  if(WIN32)
+    return() # Windows gets its shortcuts and file types from setup
+  endif()
   cmake_parse_arguments(A "" "TARGET;ENTRY;ICON" "MIME" ${ARGN})
   get_filename_component(entryName ${A_ENTRY} NAME)
   string(REGEX REPLACE "\\.in$" "" entryName ${entryName})
@@ -32,6 +35,9 @@ endfunction()
 # Once everything is in place: refresh the desktop's caches of the prefix. Left
 # to the packager when staging with DESTDIR; a missing tool is no failure.
 function(qm_install_refresh_caches)
+  if(WIN32)
+    return()
+  endif()
   install(CODE "
     if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
       set(_share \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}\")

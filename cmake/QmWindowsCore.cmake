@@ -5,9 +5,6 @@
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-# Wide API everywhere; Windows 7 is the oldest system the calls below need.
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
-  WINVER=0x0601)
 
 set(QM_WIN32_DIR ${PROJECT_SOURCE_DIR}/platform/win32)
 
@@ -41,10 +38,10 @@ endfunction()
 # The display rule sits below platform: the wide API needs it.
 qm_win_library(qm_display_text SOURCES ${PROJECT_SOURCE_DIR}/common/display_text.cpp)
 qm_win_sources(_platform DIR ${PROJECT_SOURCE_DIR}/platform
-  EXCLUDE http_client.cpp url_opener.cpp desktop_entry.cpp
+  EXCLUDE desktop_entry.cpp
   EXTRA ${QM_WIN32_DIR}/wide.cpp)
 qm_win_library(platform_core SOURCES ${_platform}
-  LIBS qm_display_text advapi32 shell32 ole32 uuid)
+  LIBS qm_display_text ${QM_WIN32_LIBS})
 
 qm_win_sources(_common DIR ${PROJECT_SOURCE_DIR}/common
   EXCLUDE qt_text.cpp tools_library.cpp display_text.cpp
@@ -62,6 +59,27 @@ qm_win_sources(_tblview DIR ${PROJECT_SOURCE_DIR}/tblview EXCLUDE text_search.cp
 qm_win_library(tblview_core SOURCES ${_tblview} LIBS common_core platform_core)
 qm_win_library(qm_demo_game SOURCES ${PROJECT_SOURCE_DIR}/demo/demo_game/packfile_builder.cpp
   ${PROJECT_SOURCE_DIR}/demo/demo_game/demo_game.cpp LIBS platform_core)
+
+# The launcher's core: catalogue, launch decision and game start. rf.exe runs
+# directly there, so the Linux runner code finds no runner to put in front.
+qm_win_sources(_launcher DIR ${PROJECT_SOURCE_DIR}/launcher)
+qm_win_library(launcher_core SOURCES ${_launcher} LIBS common_core platform_core)
+add_executable(qm_list_levels ${PROJECT_SOURCE_DIR}/demo/list_levels/main.cpp)
+target_link_libraries(qm_list_levels PRIVATE launcher_core qm_warnings)
+
+# Setup's install, uninstall and update check: no Qt there at all.
+qm_win_sources(_setup DIR ${PROJECT_SOURCE_DIR}/setup)
+qm_win_library(setup_core SOURCES ${_setup} LIBS common_core platform_core)
+
+# The Qt programs are built on a Windows machine; their resources are checked
+# here, so a broken .rc or icon shows before it gets there.
+include(QmWindowsResources)
+qm_program_resources()
+set(_rcs)
+foreach(t ${QM_PROGRAMS_WITH_RESOURCES})
+  list(APPEND _rcs ${QM_RC_${t}})
+endforeach()
+add_library(qm_program_resources OBJECT ${_rcs})
 
 add_executable(qm_tbl2html ${PROJECT_SOURCE_DIR}/apps/qm_tbl2html/main.cpp)
 target_link_libraries(qm_tbl2html PRIVATE tblview_core qm_warnings)

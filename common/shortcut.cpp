@@ -112,4 +112,11 @@ int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::
     return kShortcutOk;
 }
 
+bool ShortcutStarts(const std::string& path, const std::string& program)
+{
+    const auto text = fs::ReadWholeFile(path, 1 << 20);
+    return text && text->rfind("[Desktop Entry]", 0) == 0 &&
+           text->find(program) != std::string::npos;
+}
+
 } // namespace qm

@@ -39,6 +39,17 @@ int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::
                        const std::string& arguments, const std::string& name,
                        const ShortcutRunner* runner = nullptr);
 
+// A shortcut file's ending: a desktop entry here, a shell link on Windows.
+#ifdef _WIN32
+inline constexpr const char* kShortcutExtension = ".lnk";
+#else
+inline constexpr const char* kShortcutExtension = ".desktop";
+#endif
+
+// True when the shortcut file at path starts program, so that removing a
+// program takes only its own shortcuts.
+bool ShortcutStarts(const std::string& path, const std::string& program);
+
 inline int32_t CreateShortcutLauncher(const std::string& folder, const std::string& target,
                                       const std::string& arguments, const std::string& name,
                                       const ShortcutRunner* runner = nullptr)

@@ -3,7 +3,8 @@
 #include "platform/file_system.h"
 #include "platform/special_folders.h"
 
-#include <QDateTime>
+#include <chrono>
+#include <cstdio>
 
 namespace playdeck {
 
@@ -42,6 +43,22 @@ std::string Trimmed(const std::string& log, size_t keepRuns)
     return log.substr(from);
 }
 
+// The time now in UTC as "2026-12-08T20:09:47Z".
+std::string UtcTimestamp()
+{
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day ymd(day);
+    const hh_mm_ss hms(now - day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                  static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
+                  static_cast<int>(hms.seconds().count()));
+    return text;
+}
+
 std::string Existing(const std::string& path)
 {
     const auto text = qm::fs::ReadWholeFile(path, kMaxReadBytes);
@@ -65,9 +82,7 @@ std::string GameLogPath()
 std::string PrepareGameLog(const qm::ProcessStartRequest& start)
 {
     const std::string path = GameLogPath();
-    std::string line = kRunMark +
-                       QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString() +
-                       " in " + start.workingFolder + ":";
+    std::string line = kRunMark + UtcTimestamp() + " in " + start.workingFolder + ":";
     for (const auto& [name, value] : start.environment)
         line += " " + name + "=" + value;
     line += " " + start.program;

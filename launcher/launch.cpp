@@ -112,8 +112,9 @@ namespace {
 qm::ProcessStartRequest StartFor(const LaunchRequest& request, GameShortcutCommand command)
 {
     qm::ProcessStartRequest start;
+    const bool direct = command.runner.empty();
     std::vector<std::string> parameters = qm::SplitWindowsCommandLine(request.parameters);
-    if (!command.runner.empty() && !qm::IsNativeExecutable(command.executable))
+    if (!direct && !qm::IsNativeExecutable(command.executable))
         parameters = qm::ArgumentsForWindowsProgram(std::move(parameters));
     std::vector<std::string> words = std::move(command.runner);
     if (command.namesExecutable)
@@ -125,6 +126,12 @@ qm::ProcessStartRequest StartFor(const LaunchRequest& request, GameShortcutComma
                            std::make_move_iterator(words.end()));
     start.workingFolder = request.workingFolder;
     start.environment = std::move(command.environment);
+#ifdef _WIN32
+    // Started directly, the game gets the parameter string as it is and its
+    // own C runtime splits it, as the shell would hand it over.
+    if (direct)
+        start.parameters = request.parameters;
+#endif
     return start;
 }
 } // namespace

@@ -47,8 +47,18 @@ private:
     HttpLimits m_limits;
 };
 
+// WinINet with the system's proxy settings: the Windows build's client.
+class WinInetHttpClient : public HttpClient {
+public:
+    explicit WinInetHttpClient(HttpLimits limits = {}) : m_limits(limits) {}
+    HttpResult getToFile(const std::string& url, const std::string& localPath) override;
+
+private:
+    HttpLimits m_limits;
+};
+
 HttpClient& CurrentHttpClient();
-// Installs client (nullptr restores the default Qt client); returns the one before.
+// Installs client (nullptr restores the default client); returns the one before.
 HttpClient* SetHttpClient(HttpClient* client);
 
 using ScopedHttpClient = ScopedService<HttpClient, SetHttpClient>;

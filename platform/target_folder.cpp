@@ -8,4 +8,9 @@ bool IsValidTargetFolder(const std::string& path)
            path.find_first_not_of('/') != std::string::npos;
 }
 
+bool IsFullPath(const std::string& path)
+{
+    return !path.empty() && path[0] == '/';
+}
+
 } // namespace qm

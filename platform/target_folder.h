@@ -10,4 +10,9 @@ namespace qm {
 // "//" network path.
 bool IsValidTargetFolder(const std::string& path);
 
+// Whether path names its folder from the top of a file system, not from the
+// current folder: "/..." on Linux; a drive letter, colon and separator on
+// Windows.
+bool IsFullPath(const std::string& path);
+
 } // namespace qm

@@ -8,7 +8,12 @@ bash scripts/deps-windows.sh
 export WINEPREFIX="$PWD/build/win64/wineprefix" WINEDEBUG=-all
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-cmake --preset win64 -DQM_WERROR=ON
+# A warm ccache makes a fresh build of the whole part take a minute or two.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake --preset win64 -DQM_WERROR=ON "${launcher[@]}"
 cmake --build --preset win64
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"

@@ -1,5 +1,6 @@
 #include "setup/file_ops.h"
 
+#include "common/settings.h"
 #include "platform/file_system.h"
 #include "platform/target_folder.h"
 
@@ -115,12 +116,15 @@ bool InstallJournal::makeFolders(const std::string& path)
 {
     // The levels that are missing now are the ones this install makes.
     std::vector<std::string> missing;
-    for (std::string p = path; !p.empty() && p != "/" && !fs::Exists(p);) {
+    for (std::string p = path; !p.empty() && !fs::Exists(p);) {
         missing.push_back(p);
-        const size_t cut = p.find_last_of('/');
-        if (cut == std::string::npos)
+        // One level up, by either separator Windows knows.
+        std::string up = fs::FolderOf(p);
+        if (up.size() > 1 && (up.back() == '/' || up.back() == qm::kPathSep))
+            up.pop_back();
+        if (up.size() >= p.size())
             break;
-        p = p.substr(0, cut);
+        p = std::move(up);
     }
     const bool ok = MakeDirectoryPath(path);
     for (const std::string& m : missing)

@@ -2,10 +2,12 @@
 
 #include "common/profile.h"
 #include "common/registry_script.h"
+#include "common/settings.h"
 #include "common/shortcut.h"
 #include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/special_folders.h"
+#include "platform/target_folder.h"
 #include "setup/file_ops.h"
 #include "setup/update_check.h"
 
@@ -107,8 +109,8 @@ ModuleJob jobFor(const ModuleDescription& module, const std::string& sourceFolde
 std::string shortcutFile(const std::string& folder, const std::string& name)
 {
     std::string path = folder + "/" + name;
-    if (qm::RegFold(path).find(".desktop") == std::string::npos)
-        path += ".desktop";
+    if (qm::RegFold(path).find(qm::kShortcutExtension) == std::string::npos)
+        path += qm::kShortcutExtension;
     return path;
 }
 
@@ -164,7 +166,8 @@ private:
         m_programsFolder = SetupProgramsFolder();
         m_desktopFolder = SetupDesktopFolder();
         m_systemFolder = qm::GetSpecialFolder(qm::SpecialFolder::System);
-        while (m_job.installDir.size() > 1 && m_job.installDir.back() == '/')
+        while (m_job.installDir.size() > 1 &&
+               (m_job.installDir.back() == '/' || m_job.installDir.back() == qm::kPathSep))
             m_job.installDir.pop_back();
         m_menuFolder = m_programsFolder + "/" + kToolsFolderName;
         m_exePath = m_job.installDir + "/" + m_job.exeFile;
@@ -217,7 +220,7 @@ private:
             return invalid("The name\n" + tooLong + "\nof a file to be made from\n" +
                            m_job.moduleFile + "\nis longer than " +
                            std::to_string(kMaxFileNameBytes) + " bytes.");
-        if (m_job.installDir.empty() || m_job.installDir[0] != '/')
+        if (!qm::IsFullPath(m_job.installDir))
             return fail(InstallResult::DirectoryFailed,
                         "Could not create directory\n" + m_job.installDir +
                             "\nThe target folder must be a full path.");

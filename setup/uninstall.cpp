@@ -2,6 +2,7 @@
 
 #include "common/profile.h"
 #include "common/settings.h"
+#include "common/shortcut.h"
 #include "platform/desktop_association.h"
 #include "platform/file_system.h"
 #include "platform/process_start.h"
@@ -32,21 +33,14 @@ void removeEmptyFolder(const std::string& path)
     fs::RemoveEmptyFolder(path);
 }
 
-std::string readText(const std::string& path)
-{
-    return fs::ReadWholeFile(path, 1 << 20).value_or(std::string());
-}
-
-// A shortcut is the module's when it is a desktop entry that starts its program.
+// A shortcut is the module's when it starts its program.
 void removeShortcut(const std::string& folder, const std::string& displayName,
                     const std::string& exe, UninstallOutcome& out)
 {
     if (folder.empty() || exe.empty())
         return;
-    const std::string file = folder + "/" + ShortcutName(displayName) + ".desktop";
-    const std::string text = readText(file);
-    if (text.rfind("[Desktop Entry]", 0) == 0 && text.find(exe) != std::string::npos &&
-        removeFile(file))
+    const std::string file = folder + "/" + ShortcutName(displayName) + qm::kShortcutExtension;
+    if (qm::ShortcutStarts(file, exe) && removeFile(file))
         out.removedFiles.push_back(file);
 }
 

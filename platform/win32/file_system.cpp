@@ -418,6 +418,14 @@ bool RemoveFile(const std::string& path, std::string* error)
     return setError(error, path);
 }
 
+bool LinkFile(const std::string& existing, const std::string& newPath, std::string* error)
+{
+    // NTFS has hard links; FAT and most network shares say no, and callers copy.
+    if (CreateHardLinkW(Wide(newPath).c_str(), Wide(existing).c_str(), nullptr))
+        return true;
+    return setError(error, "link " + existing + " as " + newPath);
+}
+
 bool RemoveEmptyFolder(const std::string& path)
 {
     return RemoveDirectoryW(Wide(path).c_str()) != 0;

@@ -3,6 +3,7 @@
 #include "platform/win32/shell_link.h"
 #include "platform/win32/wide.h"
 
+#include <algorithm>
 #include <windows.h>
 
 #include <objbase.h>
@@ -80,6 +81,18 @@ int32_t CreateShortcut(ShortcutJoin join, const std::string& folder, const std::
     if (wide.size() >= MAX_PATH)
         return kShortcutPathTooLong;
     return file->Save(wide.c_str(), TRUE);
+}
+
+bool ShortcutStarts(const std::string& path, const std::string& program)
+{
+    // The shell keeps the target with backslashes, whatever it was given.
+    const auto same = [](std::string a, std::string b) {
+        std::replace(a.begin(), a.end(), '/', '\\');
+        std::replace(b.begin(), b.end(), '/', '\\');
+        return lowered(a) == lowered(b);
+    };
+    const auto link = win32::ReadShellLink(path);
+    return link && same(link->target, program);
 }
 
 namespace win32 {

@@ -66,6 +66,22 @@ std::string XdgDataHome()
     return knownFolder(FOLDERID_LocalAppData);
 }
 
+// Caches and logs are per machine (local), settings files roam with the user.
+std::string XdgCacheHome()
+{
+    return knownFolder(FOLDERID_LocalAppData);
+}
+
+std::string XdgStateHome()
+{
+    return knownFolder(FOLDERID_LocalAppData);
+}
+
+std::string XdgConfigHome()
+{
+    return knownFolder(FOLDERID_RoamingAppData);
+}
+
 std::string HomeFolder()
 {
     return knownFolder(FOLDERID_Profile);

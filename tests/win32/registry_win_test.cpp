@@ -16,26 +16,6 @@ constexpr RegRoot LM = HKEY_LOCAL_MACHINE;
 
 using qm::test::valueNames;
 
-// What Windows' own reg.exe prints for a key, run as its own process.
-std::string regQuery(const std::string& folder, const std::string& parameters)
-{
-    const std::string out = folder + "\\reg-" + std::to_string(std::rand()) + ".txt";
-    ProcessStartRequest request{"reg.exe", {}, "", {}, out};
-    request.parameters = parameters;
-    EXPECT_TRUE(DetachedProcessStarter().start(request));
-    std::string text;
-    // Until the output stops growing.
-    size_t seen = 0;
-    int still = 0;
-    WaitFor([&] {
-        text = ReadBytes(out);
-        still = !text.empty() && text.size() == seen ? still + 1 : 0;
-        seen = text.size();
-        return still >= 10;
-    });
-    return text;
-}
-
 TEST_F(WinTest, StoreKeepsNamesCaseAndBytesOnTheRealRegistry)
 {
     const std::string k = testKey();
@@ -99,7 +79,7 @@ TEST_F(WinTest, MachineValuesLandInThe32BitViewWhereRegExeSeesThem)
     ASSERT_TRUE(WriteRegDword(LM, k, "Build", 12));
     // A 64-bit program looking without the 32-bit view finds them below Wow6432Node.
     const std::string wow = "HKLM\\Software\\Wow6432Node\\" + k.substr(k.find('\\') + 1);
-    const std::string shown = regQuery(root(), "query \"" + wow + "\"");
+    const std::string shown = RegQuery(root(), "query \"" + wow + "\"");
     EXPECT_NE(shown.find("InstallPath"), std::string::npos) << shown;
     EXPECT_NE(shown.find("C:\\Games\\Red Faction"), std::string::npos) << shown;
     EXPECT_NE(shown.find("0xc"), std::string::npos) << shown;

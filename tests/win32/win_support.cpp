@@ -3,7 +3,9 @@
 #include "common/settings.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
+#include "platform/process_start.h"
 
+#include <cstdlib>
 #include <random>
 #include <thread>
 
@@ -72,6 +74,26 @@ std::string BinFile(const std::string& name)
 {
     // Everything is built into one folder.
     return fs::FolderOf(fs::ProgramPath()) + name;
+}
+
+// What Windows' own reg.exe prints for a key, run as its own process.
+std::string RegQuery(const std::string& folder, const std::string& parameters)
+{
+    const std::string out = folder + "\\reg-" + std::to_string(std::rand()) + ".txt";
+    ProcessStartRequest request{"reg.exe", {}, "", {}, out};
+    request.parameters = parameters;
+    EXPECT_TRUE(DetachedProcessStarter().start(request));
+    std::string text;
+    // Until the output stops growing.
+    size_t seen = 0;
+    int still = 0;
+    WaitFor([&] {
+        text = ReadBytes(out);
+        still = !text.empty() && text.size() == seen ? still + 1 : 0;
+        seen = text.size();
+        return still >= 10;
+    });
+    return text;
 }
 
 } // namespace qm::wintest

@@ -35,6 +35,8 @@ std::string ReadBytes(const std::string& path);
 // not waited for by the starter, as the suite never waits for them.
 bool WaitFor(const std::function<bool()>& done,
              std::chrono::milliseconds timeout = std::chrono::seconds(60));
+// What Windows' own reg.exe prints for parameters, its output kept in folder.
+std::string RegQuery(const std::string& folder, const std::string& parameters);
 // A helper program built beside the tests.
 std::string BinFile(const std::string& name);
 

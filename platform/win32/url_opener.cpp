@@ -1,0 +1,46 @@
+#include "platform/url_opener.h"
+
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace qm {
+
+namespace {
+UrlOpener* g_opener = nullptr;
+}
+
+bool DesktopUrlOpener::open(const std::string& url)
+{
+    // The shell's "open" hands the address to the user's browser.
+    const std::wstring address = win32::Wide(url);
+    SHELLEXECUTEINFOW sei{};
+    sei.cbSize = sizeof sei;
+    sei.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    sei.lpVerb = L"open";
+    sei.lpFile = address.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&sei) != FALSE;
+}
+
+UrlOpener& CurrentUrlOpener()
+{
+    static DesktopUrlOpener desktop;
+    return g_opener ? *g_opener : desktop;
+}
+
+UrlOpener* SetUrlOpener(UrlOpener* opener)
+{
+    UrlOpener* previous = g_opener;
+    g_opener = opener;
+    return previous;
+}
+
+bool OpenUrl(const std::string& url)
+{
+    return CurrentUrlOpener().open(url);
+}
+
+} // namespace qm
