@@ -123,6 +123,59 @@ void StoreU32(unsigned char* p, uint32_t v)
     p[3] = static_cast<unsigned char>(v >> 24);
 }
 
+Header HeaderAt(const unsigned char* p)
+{
+    return {LoadU32(p), LoadU32(p + 4), static_cast<int32_t>(LoadU32(p + 8)), LoadU32(p + 12)};
+}
+
+Record RecordAt(const unsigned char* p)
+{
+    const char* name = reinterpret_cast<const char*>(p);
+    return {{name, strnlen(name, size_t(kNameField))},
+            static_cast<int32_t>(LoadU32(p + kNameField))};
+}
+
+namespace {
+// The header block and the first 32 records: one read covers the directory
+// of most packfiles.
+constexpr size_t kFirstRead = size_t(kBlock + 32 * kRecordSize);
+constexpr int64_t kRecordsPerRead = 1024;
+} // namespace
+
+DirectoryCursor::DirectoryCursor(const fs::ReadFile& file) : m_file(file), m_block(kFirstRead)
+{
+    const size_t got = file.readAt(m_block.data(), m_block.size(), 0);
+    if (got < size_t(kHeaderSize))
+        return;
+    m_header = HeaderAt(m_block.data());
+    m_isPackfile = m_header.isVersion1();
+    m_held = got > size_t(kBlock) ? int64_t(got - size_t(kBlock)) / kRecordSize : 0;
+    m_at = size_t(kBlock);
+}
+
+bool DirectoryCursor::next(Record* record)
+{
+    if (!m_isPackfile || m_index >= m_header.count)
+        return false;
+    if (m_index >= m_first + m_held) {
+        const int64_t want = std::min<int64_t>(m_header.count - m_index, kRecordsPerRead);
+        m_block.resize(size_t(want * kRecordSize));
+        const size_t got =
+            m_file.readAt(m_block.data(), m_block.size(), kBlock + m_index * kRecordSize);
+        m_first = m_index;
+        m_held = int64_t(got) / kRecordSize;
+        m_at = 0;
+        if (m_held == 0) {
+            m_header.count = int32_t(m_index); // the file ends inside the directory
+            return false;
+        }
+    }
+    *record = RecordAt(m_block.data() + m_at);
+    m_at += size_t(kRecordSize);
+    ++m_index;
+    return true;
+}
+
 uint64_t Directory::dataBytes() const
 {
     uint64_t total = 0;
@@ -142,14 +195,14 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
     if (fileSize < uint64_t(kHeaderSize) || bytes.size() < size_t(kHeaderSize))
         return fail(Format("The file is too short for a packfile header (%llu bytes).",
                            static_cast<unsigned long long>(fileSize)));
-    const uint32_t signature = LoadU32(data);
-    if (signature != kSignature)
+    const Header header = HeaderAt(data);
+    if (header.signature != kSignature)
         return fail(Format("Not a Red Faction packfile: the signature is 0x%08X, not 0x51890ACE.",
-                           signature));
-    const uint32_t version = LoadU32(data + 4);
-    if (version != kVersion)
-        return fail(Format("Packfile version %u is not supported (only version 1 is).", version));
-    const auto count = static_cast<int32_t>(LoadU32(data + 8));
+                           header.signature));
+    if (header.version != kVersion)
+        return fail(
+            Format("Packfile version %u is not supported (only version 1 is).", header.version));
+    const int32_t count = header.count;
     if (count < 0)
         return fail(Format("The header gives a negative entry count (%d).", count));
     const uint64_t directoryEnd = uint64_t(kBlock) + uint64_t(count) * uint64_t(kRecordSize);
@@ -163,43 +216,40 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
 
     // First every size and offset, so a bad packfile leaves the output alone;
     // then the entries, into the output's own storage (a reread reuses it).
-    auto recordAt = [data](int32_t i) { return data + kBlock + int64_t(i) * kRecordSize; };
-    auto nameOf = [&](int32_t i) {
-        const char* name = reinterpret_cast<const char*>(recordAt(i));
-        return std::string(name, strnlen(name, size_t(kNameField)));
+    auto recordAt = [data](int32_t i) {
+        return RecordAt(data + kBlock + int64_t(i) * kRecordSize);
     };
     int64_t offset = FirstDataOffset(count);
     for (int32_t i = 0; i < count; ++i) {
-        const uint32_t size = LoadU32(recordAt(i) + kNameField);
-        if (size > uint32_t(INT32_MAX))
+        const Record record = recordAt(i);
+        if (record.size < 0)
             return fail(Format("Entry %d (%s) claims %u bytes, more than a packfile can hold.",
-                               i + 1, Quoted(nameOf(i)).c_str(), size));
-        const uint64_t end = uint64_t(offset) + size;
+                               i + 1, Quoted(std::string(record.name)).c_str(),
+                               uint32_t(record.size)));
+        const uint64_t end = uint64_t(offset) + uint64_t(record.size);
         if (end > fileSize)
             return fail(Format("Entry %d (%s) ends at byte %llu, past the end of the file (%llu "
                                "bytes).",
-                               i + 1, Quoted(nameOf(i)).c_str(),
+                               i + 1, Quoted(std::string(record.name)).c_str(),
                                static_cast<unsigned long long>(end),
                                static_cast<unsigned long long>(fileSize)));
-        offset += AlignUp(size);
+        offset += AlignUp(record.size);
     }
 
     Directory& dir = *out;
     dir.fileSize = fileSize;
-    dir.totalSizeField = LoadU32(data + 12);
+    dir.totalSizeField = header.totalSize;
     dir.warnings.clear();
     dir.entries.resize(size_t(count));
     offset = FirstDataOffset(count);
     DuplicateFinder duplicates{size_t(count)};
     for (int32_t i = 0; i < count; ++i) {
-        const unsigned char* record = recordAt(i);
-        const char* name = reinterpret_cast<const char*>(record);
-        const size_t length = strnlen(name, size_t(kNameField));
+        const Record record = recordAt(i);
         Entry& e = dir.entries[size_t(i)];
-        e.name.assign(name, length);
-        e.size = LoadU32(record + kNameField);
+        e.name.assign(record.name);
+        e.size = uint32_t(record.size);
         e.offset = offset;
-        if (length == size_t(kNameField))
+        if (record.name.size() == size_t(kNameField))
             dir.warnings.push_back(
                 Format("Entry %d (%s) fills all 60 bytes of its name without a closing zero; "
                        "the game may read it wrongly.",
@@ -220,22 +270,20 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
 bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error)
 {
     const uint64_t fileSize = file.size();
-    unsigned char header[kHeaderSize] = {};
-    const size_t got = file.readAt(header, sizeof header, 0);
-    if (got < sizeof header)
-        return ParseDirectory({reinterpret_cast<const char*>(header), got}, fileSize, out, error);
-    const auto count = static_cast<int32_t>(LoadU32(header + 8));
-    const uint64_t end = uint64_t(kBlock) + uint64_t(count < 0 ? 0 : count) * kRecordSize;
+    unsigned char first[kHeaderSize] = {};
+    const size_t got = file.readAt(first, sizeof first, 0);
+    const Header header = HeaderAt(first);
+    const uint64_t end =
+        uint64_t(kBlock) + uint64_t(header.count < 0 ? 0 : header.count) * kRecordSize;
     // Only a directory that fits in the file is read; the parser reports the rest.
-    if (LoadU32(header) != kSignature || LoadU32(header + 4) != kVersion || count < 0 ||
-        end > fileSize)
-        return ParseDirectory({reinterpret_cast<const char*>(header), got}, fileSize, out, error);
+    if (got < sizeof first || !header.isVersion1() || header.count < 0 || end > fileSize)
+        return ParseDirectory({reinterpret_cast<const char*>(first), got}, fileSize, out, error);
     // One buffer per thread, kept between reads: fresh pages for every directory
     // cost more than reading it. The parser reads the header and records only.
     thread_local std::vector<char> buffer;
     if (buffer.size() < end)
         buffer.resize(size_t(end));
-    std::memcpy(buffer.data(), header, sizeof header);
+    std::memcpy(buffer.data(), first, sizeof first);
     bool ok = file.readExact(buffer.data() + kBlock, size_t(end - kBlock), kBlock);
     if (ok)
         ok = ParseDirectory({buffer.data(), size_t(end)}, fileSize, out, error);
@@ -257,6 +305,51 @@ bool ReadDirectory(const std::string& path, Directory* out, std::string* error)
     return ReadDirectory(file, out, error);
 }
 
+std::optional<LevelInfo> ReadLevelStrings(const fs::ReadFile& file, int64_t pos, int64_t end)
+{
+    // Three strings of at most 32767 bytes each; most sets fit the first read.
+    constexpr size_t kFirstInfoRead = 512;
+    constexpr int64_t kLongest = 3 * (2 + INT16_MAX);
+    if (pos < 0 || pos > end - 2)
+        return std::nullopt;
+    const size_t avail = size_t(std::min(end - pos, kLongest));
+    std::string block(std::min(kFirstInfoRead, avail), '\0');
+    size_t got = file.readAt(block.data(), block.size(), pos);
+    // Bytes of the three strings together; known once their lengths are.
+    const auto needed = [&block](size_t have) -> size_t {
+        size_t at = 0;
+        for (int s = 0; s < 3; ++s) {
+            if (at + 2 > have)
+                return at + 2;
+            const int16_t n = LoadI16(reinterpret_cast<const unsigned char*>(block.data() + at));
+            at += 2 + size_t(n > 0 ? n : 0);
+        }
+        return at;
+    };
+    for (size_t need = needed(got); need > got && got == block.size() && got < avail;
+         need = needed(got)) {
+        const size_t more = std::min(std::max(need, block.size() * 2), avail);
+        block.resize(more);
+        got += file.readAt(block.data() + got, more - got, pos + int64_t(got));
+    }
+    block.resize(got);
+    if (got < 2)
+        return std::nullopt;
+    LevelInfo info;
+    size_t at = 0;
+    for (std::string* s : {&info.levelName, &info.author, &info.date}) {
+        if (at + 2 > got)
+            break; // later strings cut off by the end are empty
+        const int16_t n = LoadI16(reinterpret_cast<const unsigned char*>(block.data() + at));
+        at += 2;
+        if (n <= 0)
+            continue;
+        s->assign(block, at, std::min(size_t(n), got - at));
+        at += size_t(n);
+    }
+    return info;
+}
+
 std::optional<LevelInfo> ReadLevelInfoAt(const fs::ReadFile& file, int64_t base, int64_t limit)
 {
     const int64_t end =
@@ -264,24 +357,10 @@ std::optional<LevelInfo> ReadLevelInfoAt(const fs::ReadFile& file, int64_t base,
     unsigned char x[4];
     if (base < 0 || base + 20 > end || !file.readExact(x, sizeof x, base + 16))
         return std::nullopt;
-    int64_t pos = base + static_cast<int32_t>(LoadU32(x)) + 12;
-    if (pos < base || pos + 2 > end)
+    const int64_t pos = base + static_cast<int32_t>(LoadU32(x)) + 12;
+    if (pos < base)
         return std::nullopt;
-    LevelInfo info;
-    for (std::string* s : {&info.levelName, &info.author, &info.date}) {
-        unsigned char length[2];
-        if (pos + 2 > end || !file.readExact(length, 2, pos))
-            break; // later strings cut off by the end are empty
-        pos += 2;
-        const int16_t n = LoadI16(length);
-        if (n <= 0)
-            continue;
-        const int64_t take = std::min<int64_t>(n, end - pos);
-        s->resize(size_t(take));
-        s->resize(file.readAt(s->data(), s->size(), pos));
-        pos += n;
-    }
-    return info;
+    return ReadLevelStrings(file, pos, end);
 }
 
 } // namespace qm::vpp
