@@ -241,4 +241,18 @@ bool StartProgram(const std::string& program, const std::string& parameters,
         ProcessStartRequest{program, SplitWindowsCommandLine(parameters), workingFolder, {}});
 }
 
+bool ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments,
+                    std::string* error)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    if (error)
+        *error = std::strerror(errno);
+    return false;
+}
+
 } // namespace qm

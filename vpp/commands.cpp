@@ -7,6 +7,7 @@
 #include "vpp/names.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace qm::vpp {
 
@@ -35,6 +36,40 @@ int FindItem(const PackfileDocument& doc, const std::string& name)
         return i;
     const int j = doc.find(EntryNameForFile(name));
     return j;
+}
+
+bool IsAscii(std::string_view bytes)
+{
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+void AppendNumber(std::string& text, uint64_t value)
+{
+    char digits[24];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+// The whole listing goes out in one write: formatting or writing entry by
+// entry through the stream costs more than reading the directory.
+void ListEntries(const Directory& dir, std::ostream& out)
+{
+    std::string text;
+    text.reserve(dir.entries.size() * 40);
+    for (const Entry& e : dir.entries) {
+        if (IsAscii(e.name))
+            text += e.name; // ASCII is its own display form
+        else
+            text += DisplayUtf8(e.name);
+        text += '\t';
+        AppendNumber(text, e.size);
+        text += '\t';
+        AppendNumber(text, uint64_t(e.offset));
+        text += '\n';
+    }
+    out.write(text.data(), std::streamsize(text.size()));
 }
 
 void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& err)
@@ -89,8 +124,7 @@ int RunPeekCommand(const std::vector<std::string>& argsIn, std::ostream& out, st
     }
     PrintWarnings(dir.warnings, err);
     if (list) {
-        for (const Entry& e : dir.entries)
-            out << DisplayUtf8(e.name) << '\t' << e.size << '\t' << e.offset << '\n';
+        ListEntries(dir, out);
         return kExitOk;
     }
 
