@@ -38,6 +38,8 @@ int FindItem(const PackfileDocument& doc, const std::string& name)
     return j;
 }
 
+void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& err);
+
 bool IsAscii(std::string_view bytes)
 {
     for (const char c : bytes)
@@ -52,24 +54,47 @@ void AppendNumber(std::string& text, uint64_t value)
     text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-// The whole listing goes out in one write: formatting or writing entry by
-// entry through the stream costs more than reading the directory.
-void ListEntries(const Directory& dir, std::ostream& out)
+// The listing is formatted straight from the directory bytes and goes out in
+// large writes: copying entries, or writing line by line through the stream,
+// costs more than reading the directory.
+int ListPackfile(const std::string& packfile, std::ostream& out, std::ostream& err)
 {
+    constexpr size_t kChunk = size_t(1) << 16;
     std::string text;
-    text.reserve(dir.entries.size() * 40);
-    for (const Entry& e : dir.entries) {
-        if (IsAscii(e.name))
-            text += e.name; // ASCII is its own display form
-        else
-            text += DisplayUtf8(e.name);
-        text += '\t';
-        AppendNumber(text, e.size);
-        text += '\t';
-        AppendNumber(text, uint64_t(e.offset));
-        text += '\n';
+    text.reserve(kChunk + 128);
+    std::vector<std::string> warnings;
+    std::string error;
+    fs::ReadFile file;
+    bool ok = file.open(packfile);
+    if (!ok)
+        error = "Cannot open " + DisplayUtf8(packfile) + ": " + file.error();
+    else
+        ok = ScanDirectory(
+            file,
+            [&](const EntryView& e) {
+                if (IsAscii(e.name))
+                    text += e.name; // ASCII is its own display form
+                else
+                    text += DisplayUtf8(e.name);
+                text += '\t';
+                AppendNumber(text, e.size);
+                text += '\t';
+                AppendNumber(text, uint64_t(e.offset));
+                text += '\n';
+                if (text.size() >= kChunk) {
+                    out.write(text.data(), std::streamsize(text.size()));
+                    text.clear();
+                }
+            },
+            &warnings, &error);
+    if (!ok) {
+        err << DisplayUtf8(packfile) << ": " << error << '\n';
+        return kExitBadPackfile;
     }
     out.write(text.data(), std::streamsize(text.size()));
+    out.flush();
+    PrintWarnings(warnings, err);
+    return kExitOk;
 }
 
 void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& err)
@@ -116,6 +141,8 @@ int RunPeekCommand(const std::vector<std::string>& argsIn, std::ostream& out, st
         return kExitUsage;
     }
     const std::string& packfile = args[1];
+    if (list)
+        return ListPackfile(packfile, out, err);
     Directory dir;
     std::string error;
     if (!ReadDirectory(packfile, &dir, &error)) {
@@ -123,10 +150,6 @@ int RunPeekCommand(const std::vector<std::string>& argsIn, std::ostream& out, st
         return kExitBadPackfile;
     }
     PrintWarnings(dir.warnings, err);
-    if (list) {
-        ListEntries(dir, out);
-        return kExitOk;
-    }
 
     std::vector<size_t> indices;
     int code = kExitOk;

@@ -47,8 +47,9 @@ class DuplicateFinder {
 public:
     explicit DuplicateFinder(size_t count) : m_slots(Slots()), m_hashes(Hashes())
     {
+        // At most two thirds full: short probes, and few fresh pages to touch.
         size_t slots = 16;
-        while (slots < count * 2)
+        while (slots < count + count / 2)
             slots *= 2;
         m_slots.assign(slots, 0);
         m_hashes.clear();
@@ -62,17 +63,19 @@ public:
             m_hashes = {};
         }
     }
-    // The index of an earlier entry with the same name, or -1; remembers this one.
-    int64_t add(const std::vector<Entry>& entries, size_t index)
+    // The index of an earlier entry with the same name, or -1; remembers this
+    // one. nameOf(i) gives the name of entry i < index.
+    template <typename NameOf> int64_t add(NameOf nameOf, size_t index)
     {
-        const std::string& name = entries[index].name;
+        const std::string_view name = nameOf(index);
         // Folded eight bytes at a time, then mixed per word, not per byte.
+        const std::array<unsigned char, 256>& fold = FoldTable();
         uint64_t h = name.size() * 0x9E3779B97F4A7C15ull;
         for (size_t at = 0; at < name.size(); at += 8) {
             uint64_t word = 0;
             const size_t n = std::min<size_t>(8, name.size() - at);
             for (size_t k = 0; k < n; ++k)
-                word |= uint64_t(FoldTable()[static_cast<unsigned char>(name[at + k])]) << (8 * k);
+                word |= uint64_t(fold[static_cast<unsigned char>(name[at + k])]) << (8 * k);
             h = (h ^ word) * 0xFF51AFD7ED558CCDull;
             h ^= h >> 32;
         }
@@ -87,7 +90,7 @@ public:
                 m_slots[slot] = uint32_t(index + 1);
                 return -1;
             }
-            if (m_hashes[held - 1] == h && SameName(entries[held - 1].name, name))
+            if (m_hashes[held - 1] == h && SameName(nameOf(held - 1), name))
                 return int64_t(held - 1);
         }
     }
@@ -110,29 +113,9 @@ private:
 
 } // namespace
 
-uint32_t LoadU32(const unsigned char* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void StoreU32(unsigned char* p, uint32_t v)
-{
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-    p[2] = static_cast<unsigned char>(v >> 16);
-    p[3] = static_cast<unsigned char>(v >> 24);
-}
-
 Header HeaderAt(const unsigned char* p)
 {
     return {LoadU32(p), LoadU32(p + 4), static_cast<int32_t>(LoadU32(p + 8)), LoadU32(p + 12)};
-}
-
-Record RecordAt(const unsigned char* p)
-{
-    const char* name = reinterpret_cast<const char*>(p);
-    return {{name, strnlen(name, size_t(kNameField))},
-            static_cast<int32_t>(LoadU32(p + kNameField))};
 }
 
 namespace {
@@ -184,7 +167,8 @@ uint64_t Directory::dataBytes() const
     return total;
 }
 
-bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error)
+bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error)
 {
     auto fail = [error](std::string message) {
         if (error)
@@ -214,11 +198,8 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
     if (directoryEnd > bytes.size())
         return fail("The directory could not be read.");
 
-    // First every size and offset, so a bad packfile leaves the output alone;
-    // then the entries, into the output's own storage (a reread reuses it).
-    auto recordAt = [data](int32_t i) {
-        return RecordAt(data + kBlock + int64_t(i) * kRecordSize);
-    };
+    // First every size and offset, so nothing of a bad packfile is handed on.
+    auto recordAt = [data](int64_t i) { return RecordAt(data + kBlock + i * kRecordSize); };
     int64_t offset = FirstDataOffset(count);
     for (int32_t i = 0; i < count; ++i) {
         const Record record = recordAt(i);
@@ -236,62 +217,122 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
         offset += AlignUp(record.size);
     }
 
-    Directory& dir = *out;
-    dir.fileSize = fileSize;
-    dir.totalSizeField = header.totalSize;
-    dir.warnings.clear();
-    dir.entries.resize(size_t(count));
+    if (warnings)
+        warnings->clear();
+    auto warn = [warnings](std::string text) {
+        if (warnings)
+            warnings->push_back(std::move(text));
+    };
     offset = FirstDataOffset(count);
     DuplicateFinder duplicates{size_t(count)};
+    const auto nameOf = [&recordAt](size_t i) { return recordAt(int64_t(i)).name; };
     for (int32_t i = 0; i < count; ++i) {
         const Record record = recordAt(i);
-        Entry& e = dir.entries[size_t(i)];
-        e.name.assign(record.name);
-        e.size = uint32_t(record.size);
-        e.offset = offset;
-        if (record.name.size() == size_t(kNameField))
-            dir.warnings.push_back(
-                Format("Entry %d (%s) fills all 60 bytes of its name without a closing zero; "
-                       "the game may read it wrongly.",
-                       i + 1, Quoted(e.name).c_str()));
+        const EntryView e{record.name, uint32_t(record.size), offset};
+        if (e.name.size() == size_t(kNameField))
+            warn(Format("Entry %d (%s) fills all 60 bytes of its name without a closing zero; "
+                        "the game may read it wrongly.",
+                        i + 1, Quoted(std::string(e.name)).c_str()));
         if (e.name.empty())
-            dir.warnings.push_back(Format("Entry %d has no name.", i + 1));
-        const int64_t first = duplicates.add(dir.entries, size_t(i));
+            warn(Format("Entry %d has no name.", i + 1));
+        const int64_t first = duplicates.add(nameOf, size_t(i));
         if (first >= 0)
-            dir.warnings.push_back(Format("Entry %d (%s) has the name of entry %lld; the game "
-                                          "only finds the first.",
-                                          i + 1, Quoted(e.name).c_str(),
-                                          static_cast<long long>(first + 1)));
+            warn(Format("Entry %d (%s) has the name of entry %lld; the game only finds the first.",
+                        i + 1, Quoted(std::string(e.name)).c_str(),
+                        static_cast<long long>(first + 1)));
+        visit(e);
         offset += AlignUp(e.size);
     }
     return true;
 }
 
-bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error)
+bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error)
 {
-    const uint64_t fileSize = file.size();
-    unsigned char first[kHeaderSize] = {};
-    const size_t got = file.readAt(first, sizeof first, 0);
+    // Into the output's own storage (a reread reuses it), and only once the
+    // whole directory was found sound.
+    std::vector<std::string> warnings;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t at = 0;
+    const bool ok = ScanDirectory(
+        bytes, fileSize,
+        [&](const EntryView& view) {
+            if (at == 0)
+                out->entries.resize(size_t(HeaderAt(data).count));
+            Entry& e = out->entries[at++];
+            e.name.assign(view.name);
+            e.size = view.size;
+            e.offset = view.offset;
+        },
+        &warnings, error);
+    if (!ok)
+        return false;
+    out->entries.resize(at);
+    out->fileSize = fileSize;
+    out->totalSizeField = HeaderAt(data).totalSize;
+    out->warnings = std::move(warnings);
+    return true;
+}
+
+namespace {
+// Header and directory bytes of file into one buffer per thread, kept between
+// reads and never zero-filled: fresh pages for every directory cost more than
+// reading it. Empty when the header is no packfile's or the directory does not
+// fit the file: the parser then reports from the header bytes alone.
+std::string_view ReadDirectoryBytes(const fs::ReadFile& file, unsigned char (&first)[kHeaderSize],
+                                    size_t* firstGot, bool* readFailed)
+{
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local size_t capacity = 0;
+    *readFailed = false;
+    *firstGot = file.readAt(first, sizeof first, 0);
     const Header header = HeaderAt(first);
     const uint64_t end =
         uint64_t(kBlock) + uint64_t(header.count < 0 ? 0 : header.count) * kRecordSize;
-    // Only a directory that fits in the file is read; the parser reports the rest.
-    if (got < sizeof first || !header.isVersion1() || header.count < 0 || end > fileSize)
-        return ParseDirectory({reinterpret_cast<const char*>(first), got}, fileSize, out, error);
-    // One buffer per thread, kept between reads: fresh pages for every directory
-    // cost more than reading it. The parser reads the header and records only.
-    thread_local std::vector<char> buffer;
-    if (buffer.size() < end)
-        buffer.resize(size_t(end));
-    std::memcpy(buffer.data(), first, sizeof first);
-    bool ok = file.readExact(buffer.data() + kBlock, size_t(end - kBlock), kBlock);
-    if (ok)
-        ok = ParseDirectory({buffer.data(), size_t(end)}, fileSize, out, error);
-    else if (error)
-        *error = "The directory could not be read.";
-    if (buffer.size() > (size_t(4) << 20))
-        buffer = {}; // a huge directory does not stay in memory
-    return ok;
+    if (*firstGot < sizeof first || !header.isVersion1() || header.count < 0 || end > file.size())
+        return {};
+    if (capacity < end || capacity > (size_t(4) << 20)) {
+        // A huge directory does not stay in memory.
+        buffer.reset(new char[size_t(end)]);
+        capacity = size_t(end);
+    }
+    std::memcpy(buffer.get(), first, sizeof first);
+    if (!file.readExact(buffer.get() + kBlock, size_t(end - kBlock), kBlock)) {
+        *readFailed = true;
+        return {};
+    }
+    return {buffer.get(), size_t(end)};
+}
+
+template <typename Parse>
+bool ReadAndParse(const fs::ReadFile& file, std::string* error, Parse parse)
+{
+    unsigned char first[kHeaderSize] = {};
+    size_t got = 0;
+    bool readFailed = false;
+    const std::string_view bytes = ReadDirectoryBytes(file, first, &got, &readFailed);
+    if (readFailed) {
+        if (error)
+            *error = "The directory could not be read.";
+        return false;
+    }
+    return parse(bytes.empty() ? std::string_view(reinterpret_cast<const char*>(first), got)
+                               : bytes);
+}
+} // namespace
+
+bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error)
+{
+    return ReadAndParse(file, error, [&](std::string_view bytes) {
+        return ParseDirectory(bytes, file.size(), out, error);
+    });
+}
+
+bool ScanDirectory(const fs::ReadFile& file, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error)
+{
+    return ReadAndParse(file, error, [&](std::string_view bytes) {
+        return ScanDirectory(bytes, file.size(), visit, warnings, error);
+    });
 }
 
 bool ReadDirectory(const std::string& path, Directory* out, std::string* error)
