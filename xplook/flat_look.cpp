@@ -315,9 +315,10 @@ void paintScrollBar(const FramePaint& p)
     const int length = vertical ? r.height() : r.width();
     const int extent = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
     const int arrow = length < 2 * extent ? length / 2 : extent;
+    const QRect& area = r; // clang before 16 cannot capture a structured binding
     auto part = [&](int from, int size) {
-        return vertical ? QRect(r.left(), r.top() + from, r.width(), size)
-                        : QRect(r.left() + from, r.top(), size, r.height());
+        return vertical ? QRect(area.left(), area.top() + from, area.width(), size)
+                        : QRect(area.left() + from, area.top(), size, area.height());
     };
     // The bar is drawn whole: a light track, two arrow squares and the thumb.
     g.fillRect(r, c.light);
