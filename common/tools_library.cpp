@@ -1,31 +1,36 @@
 #include "common/tools_library.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibrary>
+#include "platform/file_system.h"
+#include "platform/shared_library.h"
 
 namespace qm {
 
+namespace {
+// The program's folder as bytes, without its trailing separator.
+std::string ProgramFolder()
+{
+    std::string folder = fs::FolderOf(fs::ProgramPath());
+    if (!folder.empty())
+        folder.pop_back();
+    return folder;
+}
+} // namespace
+
 std::string ToolsLibraryCandidateBesideProgram()
 {
-    const QString dir =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    return (dir + QStringLiteral("/libqm_tools.so")).toStdString();
+    return ProgramFolder() + "/libqm_tools.so";
 }
 
 std::string ToolsLibraryCandidateInstalled()
 {
-#ifdef QM_TOOLS_LIBDIR_FROM_BINDIR
-    if (!QCoreApplication::instance())
-        return std::string();
     // An installed suite keeps its programs in bin and the library in lib.
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                           QStringLiteral("/" QM_TOOLS_LIBDIR_FROM_BINDIR "/libqm_tools.so"))
-        .toStdString();
-#else
-    return std::string();
-#endif
+    const std::string fromBin = QM_TOOLS_LIBDIR_FROM_BINDIR;
+    if (fromBin.empty())
+        return std::string();
+    const std::string folder = ProgramFolder();
+    if (folder.empty())
+        return std::string();
+    return folder + "/" + fromBin + "/libqm_tools.so";
 }
 
 namespace {
@@ -45,24 +50,24 @@ bool CallToolsLibrary(const char* entry)
 {
     // Every call loads afresh and unloads right after: nothing stays loaded
     // between calls, so an updated library is picked up at once.
-    QLibrary lib;
-    const QString beside = QString::fromStdString(ToolsLibraryCandidateBesideProgram());
-    const QString installed = QString::fromStdString(ToolsLibraryCandidateInstalled());
-    if (!overridePath().empty())
-        lib.setFileName(QString::fromStdString(overridePath()));
-    else if (QFileInfo::exists(beside))
-        lib.setFileName(beside);
-    else if (!installed.isEmpty() && QFileInfo::exists(installed))
-        lib.setFileName(installed);
-    else
-        lib.setFileName(QStringLiteral("qm_tools"));
-    if (!lib.load())
+    std::string path = overridePath();
+    if (path.empty()) {
+        const std::string beside = ToolsLibraryCandidateBesideProgram();
+        const std::string installed = ToolsLibraryCandidateInstalled();
+        if (fs::IsRegularFile(beside))
+            path = beside;
+        else if (!installed.empty() && fs::IsRegularFile(installed))
+            path = installed;
+        else
+            path = "libqm_tools.so";
+    }
+    const auto library = SharedLibrary::Open(path);
+    if (!library)
         return false;
     using Entry = void (*)();
-    auto fn = reinterpret_cast<Entry>(lib.resolve(entry));
+    auto fn = reinterpret_cast<Entry>(library->Symbol(entry));
     if (fn)
         fn();
-    lib.unload();
     return fn != nullptr;
 }
 

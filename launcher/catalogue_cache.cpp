@@ -2,6 +2,7 @@
 
 #include "platform/special_folders.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace playdeck {
@@ -123,6 +124,7 @@ void CatalogueCache::load()
     if (!in.bytes(folder) || folder != m_folder || !in.u32(count))
         return;
     std::unordered_map<std::string, Entry> entries;
+    entries.reserve(std::min<size_t>(count, data.size() / 8));
     for (uint32_t i = 0; i < count; ++i) {
         std::string name;
         Entry e;
@@ -170,9 +172,14 @@ std::optional<LevelInfo> CatalogueCache::levelInfo(const std::string& relativeNa
         return e.level;
     e.used = true;
     auto result = e.level;
-    if (it == m_entries.end() || !it->second.used)
+    if (it == m_entries.end()) {
         m_order.push_back(relativeName);
-    m_entries[relativeName] = std::move(e);
+        m_entries.emplace(relativeName, std::move(e));
+    } else {
+        if (!it->second.used)
+            m_order.push_back(relativeName);
+        it->second = std::move(e);
+    }
     return result;
 }
 
@@ -186,6 +193,9 @@ bool CatalogueCache::save()
         used += e.used ? 1 : 0;
     if (!m_changed && used == m_entries.size())
         return true;
+    // The folder first: where it cannot be made, nothing is worth encoding.
+    if (!qm::fs::MakeFolders(m_cacheFolder, 0700))
+        return false;
 
     std::string out(kMagic, sizeof kMagic);
     PutU32(out, kFormat);
@@ -206,8 +216,6 @@ bool CatalogueCache::save()
             PutBytes(out, e.level->date);
         }
     }
-    if (!qm::fs::MakeFolders(m_cacheFolder, 0700))
-        return false;
     if (!qm::fs::SaveFileAtomic(FileFor(m_cacheFolder, m_folder), out, {.mode = 0600}))
         return false;
     m_changed = false;

@@ -7,8 +7,6 @@
 #include "platform/process_start.h"
 #include "platform/special_folders.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
 namespace playdeck {
@@ -151,17 +149,22 @@ std::optional<std::string> FindNewestProton(const std::vector<std::string>& libr
     for (const std::string& library : libraries) {
         if (library.empty())
             continue;
-        const QDir common(QString::fromStdString(WithoutSlash(library) + "/steamapps/common"));
-        const QStringList names = common.entryList({QStringLiteral("Proton*")},
-                                                   QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& name : names) {
-            const QFileInfo script(common.filePath(name) + QStringLiteral("/proton"));
-            if (!script.isFile())
+        const std::string common = WithoutSlash(library) + "/steamapps/common/";
+        std::vector<qm::fs::FolderEntry> entries;
+        qm::fs::ListFolder(common, &entries);
+        // Name order, so that of two equal versions the same one wins every time.
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto& a, const auto& b) { return a.name < b.name; });
+        for (const auto& entry : entries) {
+            if (entry.kind != qm::fs::FileKind::Folder || entry.name.rfind("Proton", 0) != 0)
                 continue;
-            const std::vector<int> version = VersionOf(name.toStdString());
+            const std::string script = common + entry.name + "/proton";
+            if (!qm::fs::IsRegularFile(script))
+                continue;
+            const std::vector<int> version = VersionOf(entry.name);
             // A numbered Proton beats an unnumbered one; among numbered ones the highest wins.
             if (!best || version > bestVersion) {
-                best = script.absoluteFilePath().toStdString();
+                best = script;
                 bestVersion = version;
             }
         }

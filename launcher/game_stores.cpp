@@ -1,15 +1,11 @@
 #include "launcher/game_stores.h"
 
 #include "common/display_text.h"
-#include "platform/string_util.h"
-
+#include "launcher/json_reader.h"
 #include "platform/file_system.h"
 #include "platform/special_folders.h"
+#include "platform/string_util.h"
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <sqlite3.h>
 
 namespace playdeck {
@@ -105,21 +101,23 @@ std::string DecodeQuoted(std::string_view body, char quote)
     return out;
 }
 
-std::string JsonString(const QJsonValue& value)
-{
-    return value.isString() ? value.toString().toUtf8().toStdString() : std::string();
-}
-
-std::optional<QJsonObject> ReadJsonObject(const std::string& path, uint64_t maxBytes)
+// The document when it is a JSON object, else nothing.
+std::optional<JsonValue> ReadJsonObject(const std::string& path, uint64_t maxBytes)
 {
     const auto bytes = qm::fs::ReadWholeFile(path, maxBytes);
     if (!bytes)
         return std::nullopt;
-    const QJsonDocument doc =
-        QJsonDocument::fromJson(QByteArray(bytes->data(), qsizetype(bytes->size())));
-    if (!doc.isObject())
+    auto doc = ParseJson(*bytes);
+    if (!doc || doc->kind != JsonValue::Kind::Object)
         return std::nullopt;
-    return doc.object();
+    return doc;
+}
+
+// The member's string, "" when the member is missing or not a string.
+std::string MemberString(const JsonValue* object, std::string_view name)
+{
+    const JsonValue* v = object ? object->member(name) : nullptr;
+    return v ? v->string() : std::string();
 }
 
 // Lutris's data folders: today's, the one before 0.5.9, the Flatpak's.
@@ -332,26 +330,26 @@ std::vector<StoreGame> HeroicGames()
             ReadJsonObject(root + "/gog_store/installed.json", kMaxInstalledJson);
         if (!installed)
             continue;
-        for (const QJsonValue& entry : installed->value(QStringLiteral("installed")).toArray()) {
-            const QJsonObject game = entry.toObject();
-            if (JsonString(game.value(QStringLiteral("platform"))) != "windows")
+        const JsonValue* list = installed->member("installed");
+        if (!list || list->kind != JsonValue::Kind::Array)
+            continue;
+        for (const JsonValue& game : list->items) {
+            if (MemberString(&game, "platform") != "windows")
                 continue;
             StoreGame found;
-            found.label = JsonString(game.value(QStringLiteral("appName")));
-            found.directory = JsonString(game.value(QStringLiteral("install_path")));
+            found.label = MemberString(&game, "appName");
+            found.directory = MemberString(&game, "install_path");
             if (found.directory.empty())
                 continue;
             if (!found.label.empty() && found.label.find('/') == std::string::npos) {
                 const auto config =
                     ReadJsonObject(root + "/GamesConfig/" + found.label + ".json", kMaxConfigFile);
                 if (config) {
-                    const QJsonObject settings =
-                        config->value(QString::fromStdString(found.label)).toObject();
-                    found.winePrefix = JsonString(settings.value(QStringLiteral("winePrefix")));
-                    const QJsonObject wine =
-                        settings.value(QStringLiteral("wineVersion")).toObject();
-                    found.wineProgram = JsonString(wine.value(QStringLiteral("bin")));
-                    found.wineIsProton = JsonString(wine.value(QStringLiteral("type"))) == "proton";
+                    const JsonValue* settings = config->member(found.label);
+                    found.winePrefix = MemberString(settings, "winePrefix");
+                    const JsonValue* wine = settings ? settings->member("wineVersion") : nullptr;
+                    found.wineProgram = MemberString(wine, "bin");
+                    found.wineIsProton = MemberString(wine, "type") == "proton";
                 }
             }
             games.push_back(std::move(found));

@@ -8,18 +8,25 @@
 #include "platform/special_folders.h"
 #include "platform/string_util.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <poll.h>
 #include <set>
+#include <spawn.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace qm {
 
@@ -30,13 +37,6 @@ constexpr const char* kEntryGroup = "Desktop Entry";
 // Marks an entry this bridge wrote, so a later run may replace it with an
 // installed one; an entry without it belongs to the user or to an install.
 constexpr const char* kBridgeMark = "X-Quorvel-Manager-Association";
-
-// The XDG folders as Qt's folder listing and the desktop tools' command
-// lines take them; files themselves are reached through qm::fs.
-QString qs(const std::string& s)
-{
-    return QFile::decodeName(QByteArray(s.data(), static_cast<qsizetype>(s.size())));
-}
 
 std::string envDir(const char* name, const std::string& fallback)
 {
@@ -81,26 +81,91 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string* e
     return false;
 }
 
-// Runs a desktop tool and waits for it. A tool that is not installed is
-// skipped: the files are in place, a later run of the tool picks them up.
-bool runTool(const char* program, const QStringList& arguments, std::string* error)
+// Runs a desktop tool and waits for it (at most a minute). A tool that is not
+// installed is skipped: the files are in place, a later run of the tool picks
+// them up. Arguments go to the tool as the bytes they are.
+bool runTool(const char* program, const std::vector<std::string>& arguments, std::string* error)
 {
-    const QString exe = QStandardPaths::findExecutable(QString::fromLatin1(program));
-    if (exe.isEmpty())
+    const std::optional<std::string> exe = FindOnPath(program);
+    if (!exe)
         return true;
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(exe, arguments);
-    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-        return true;
-    if (p.state() != QProcess::NotRunning) {
-        p.kill();
-        p.waitForFinished(5000);
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (std::string& a : argv)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        if (error)
+            *error = std::string(program) + ": " + std::strerror(errno);
+        return false;
     }
-    if (error)
-        *error = std::string(program) + " " + arguments.join(QLatin1Char(' ')).toStdString() +
-                 " failed: " + p.readAll().trimmed().toStdString();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+    pid_t pid = -1;
+    const int spawned =
+        ::posix_spawn(&pid, exe->c_str(), &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+
+    std::string text;
+    bool finished = spawned == 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (finished) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd fd{out[0], POLLIN, 0};
+        const int ready = left.count() > 0 ? ::poll(&fd, 1, static_cast<int>(left.count())) : 0;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0) {
+            finished = false; // hung: stopped below
+            break;
+        }
+        char buffer[4096];
+        const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        if (text.size() < 65536)
+            text.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(out[0]);
+    int status = 0;
+    if (spawned == 0) {
+        if (!finished)
+            ::kill(pid, SIGKILL);
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    if (finished && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    if (error) {
+        std::string line = program;
+        for (const std::string& a : arguments)
+            line += " " + a;
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+            text.pop_back();
+        *error = line + " failed: " +
+                 (spawned != 0 ? std::string(std::strerror(spawned))
+                  : !finished  ? std::string("no answer within a minute")
+                               : text);
+    }
     return false;
+}
+
+// True when folder holds an entry that matches.
+bool anyEntry(const std::string& folder, const std::function<bool(const fs::FolderEntry&)>& match)
+{
+    std::vector<fs::FolderEntry> entries;
+    fs::ListFolder(folder, &entries);
+    return std::any_of(entries.begin(), entries.end(), match);
 }
 
 std::string stringOf(const std::optional<RegValue>& v)
@@ -419,7 +484,7 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
     // An unchanged package needs no rebuild, unless the database was never built.
     if (packagesChanged ||
         (fs::IsFolder(dataHome + "/mime/packages") && !fs::Exists(dataHome + "/mime/mime.cache")))
-        runTool("update-mime-database", {qs(dataHome + "/mime")}, &failure);
+        runTool("update-mime-database", {dataHome + "/mime"}, &failure);
 
     // 2. The desktop entry that runs the command.
     const std::string id = DesktopEntryIdFor(fileClass.progId);
@@ -431,7 +496,7 @@ bool XdgDesktopAssociations::registerClass(const DesktopFileClass& fileClass, st
     if (readFile(entryPath) != entry) {
         if (!writeFile(entryPath, entry, error))
             return false;
-        runTool("update-desktop-database", {qs(apps)}, failure.empty() ? &failure : nullptr);
+        runTool("update-desktop-database", {apps}, failure.empty() ? &failure : nullptr);
     }
 
     // 3. The defaults, keeping whatever else the user's list holds.
@@ -472,11 +537,12 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
         }
     }
     if (packagesChanged) {
-        if (QDir(qs(packages)).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty()) {
+        if (!anyEntry(packages,
+                      [](const fs::FolderEntry& e) { return e.kind == fs::FileKind::Regular; })) {
             // Nothing left to describe: the generated database goes with it.
-            QDir(qs(dataHome + "/mime")).removeRecursively();
+            fs::RemoveTree(dataHome + "/mime");
         } else {
-            runTool("update-mime-database", {qs(dataHome + "/mime")}, &failure);
+            runTool("update-mime-database", {dataHome + "/mime"}, &failure);
         }
     }
 
@@ -486,12 +552,12 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
     if (KeyFileValue(readFile(entryPath), kEntryGroup, kBridgeMark)) {
         remove(entryPath);
         // The cache describes the entries; with none left it describes nothing.
-        const QDir dir(qs(apps));
-        const bool anyEntry =
-            !dir.entryList({QStringLiteral("*.desktop")}, QDir::Files).isEmpty() ||
-            !dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
-        if (anyEntry)
-            runTool("update-desktop-database", {qs(apps)}, failure.empty() ? &failure : nullptr);
+        const bool entriesLeft = anyEntry(apps, [](const fs::FolderEntry& e) {
+            return e.kind == fs::FileKind::Folder ||
+                   (e.kind == fs::FileKind::Regular && e.name.ends_with(".desktop"));
+        });
+        if (entriesLeft)
+            runTool("update-desktop-database", {apps}, failure.empty() ? &failure : nullptr);
         else
             remove(apps + "/mimeinfo.cache");
     }
@@ -619,10 +685,7 @@ bool MarkLauncherTrusted(const std::string& path, std::string* error)
 {
     // GNOME's file manager runs a launcher on the desktop only when its
     // metadata says the user trusts it; other desktops ignore the key.
-    return runTool("gio",
-                   {QStringLiteral("set"), QStringLiteral("-t"), QStringLiteral("string"), qs(path),
-                    QStringLiteral("metadata::trusted"), QStringLiteral("true")},
-                   error);
+    return runTool("gio", {"set", "-t", "string", path, "metadata::trusted", "true"}, error);
 }
 
 } // namespace qm

@@ -125,9 +125,8 @@ bool ReadFile::open(const std::string& path)
         ::close(fd);
         return false;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // O_NONBLOCK stays: it changes nothing for a regular file's reads, and
+    // clearing it would cost two system calls a file in a scan of thousands.
     m_fd = fd;
     m_info = infoOf(st);
     return true;
@@ -326,6 +325,15 @@ std::string ProgramPath()
     if (n <= 0 || static_cast<size_t>(n) >= buffer.size())
         return {};
     buffer.resize(static_cast<size_t>(n));
+    return buffer;
+}
+
+std::string CurrentFolder()
+{
+    std::string buffer(4096, '\0');
+    if (!::getcwd(buffer.data(), buffer.size()))
+        return {};
+    buffer.resize(std::strlen(buffer.c_str()));
     return buffer;
 }
 

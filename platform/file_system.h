@@ -179,5 +179,7 @@ std::string FileNameOf(const std::string& path);
 // The running program's own file as the file system spells it; "" when the
 // system does not say.
 std::string ProgramPath();
+// The process's working folder as bytes; "" when it cannot be told.
+std::string CurrentFolder();
 
 } // namespace qm::fs

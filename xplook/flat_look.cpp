@@ -315,7 +315,8 @@ void paintScrollBar(const FramePaint& p)
     const int length = vertical ? r.height() : r.width();
     const int extent = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
     const int arrow = length < 2 * extent ? length / 2 : extent;
-    const QRect& area = r; // clang before 16 cannot capture a structured binding
+    // clang before 16 cannot capture a structured binding.
+    const QRect& area = r;
     auto part = [&](int from, int size) {
         return vertical ? QRect(area.left(), area.top() + from, area.width(), size)
                         : QRect(area.left() + from, area.top(), size, area.height());

@@ -16,9 +16,11 @@ int main(int argc, char** argv)
     const bool registerGame = !args.empty() && args.front() == "--register";
     if (registerGame)
         args.erase(args.begin());
-    if (args.empty() || args.size() > 2) {
-        std::cerr << "usage: qm_make_demo_game [--register] FOLDER [RF_EXE]\n";
-        return 2;
+    // "--help" or any other option is not a folder to write into.
+    if (args.empty() || args.size() > 2 || args.front().starts_with("-")) {
+        const bool help = !args.empty() && (args.front() == "--help" || args.front() == "-h");
+        (help ? std::cout : std::cerr) << "usage: qm_make_demo_game [--register] FOLDER [RF_EXE]\n";
+        return help ? 0 : 2;
     }
     std::error_code ec;
     std::string rfExe;

@@ -78,7 +78,7 @@ CShortcutWizardDlg::CShortcutWizardDlg(const ShortcutInput& input, QWidget* pare
     setWindowTitle(QString::fromLatin1(kLauncherTitle));
     setFont(qm::ui::DialogFont());
     setFixedSize(qm::ui::DialogUnitsToPixels({331, 226}));
-    auto at = [this](int x, int y, int w, int h) {
+    auto at = [](int x, int y, int w, int h) {
         return qm::ui::DialogUnitsToRect({x, y, w, h});
     };
 

@@ -472,6 +472,18 @@ std::string ProgramPath()
     }
 }
 
+std::string CurrentFolder()
+{
+    const DWORD n = GetCurrentDirectoryW(0, nullptr);
+    if (n == 0)
+        return {};
+    std::wstring buf(n, L'\0');
+    const DWORD got = GetCurrentDirectoryW(n, buf.data());
+    if (got == 0 || got >= n)
+        return {};
+    return win32::Bytes(std::wstring_view(buf.data(), got));
+}
+
 AtomicSave::AtomicSave(std::string path, SaveOptions options)
     : m_path(std::move(path)), m_options(options)
 {

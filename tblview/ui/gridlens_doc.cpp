@@ -6,9 +6,6 @@
 #include "tblview/tbl_converter.h"
 #include "tblview/ui/gridlens_app.h"
 
-#include <QDir>
-#include <QFile>
-
 namespace gridlens {
 
 CGRIDLENS32LDoc::CGRIDLENS32LDoc(std::string pagePath, QObject* parent)
@@ -43,7 +40,7 @@ std::string CGRIDLENS32LDoc::AbsolutePath(const std::string& path)
 {
     if (path.empty() || path.front() == '/')
         return path;
-    std::string base = QFile::encodeName(QDir::currentPath()).toStdString();
+    std::string base = qm::fs::CurrentFolder();
     if (base.empty() || base.back() != '/')
         base += '/';
     return base + (path.compare(0, 2, "./") == 0 ? path.substr(2) : path);

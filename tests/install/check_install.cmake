@@ -26,6 +26,9 @@ endforeach()
 if(NOT EXISTS "${PREFIX}/${BINDIR}/${LIBDIR_FROM_BINDIR}/libqm_tools.so")
   fail("the tools library is not at ${BINDIR}/${LIBDIR_FROM_BINDIR}/libqm_tools.so")
 endif()
+if(NOT EXISTS "${PREFIX}/${BINDIR}/${LIBDIR_FROM_BINDIR}/libplaydeck32_window.so")
+  fail("PLAYDECK32's window is not at ${BINDIR}/${LIBDIR_FROM_BINDIR}/libplaydeck32_window.so")
+endif()
 
 set(share "${PREFIX}/${DATADIR}")
 foreach(f icons/hicolor/scalable/apps/quorvel-playdeck32.svg

@@ -7,6 +7,7 @@
 #include "launcher/game_log.h"
 #include "launcher/game_runner.h"
 #include "launcher/game_stores.h"
+#include "launcher/json_reader.h"
 #include "launcher/launch.h"
 #include "launcher/shortcut_wizard.h"
 #include "launcher/where_command.h"
@@ -345,6 +346,29 @@ TEST(GameStores, YamlScalarsAsLutrisWritesThem)
     EXPECT_EQ(yaml.at("wine.version"), "lutris-GE-Proton8-26-x86_64");
     EXPECT_EQ(yaml.count("two"), 0u);
     EXPECT_EQ(yaml.count("system.disabled.two"), 0u);
+}
+
+TEST(GameStores, JsonReaderTakesWhatHeroicWritesAndRefusesTheRest)
+{
+    const auto doc =
+        ParseJson(" {\"installed\": [ {\"a\": \"Caf\\u00e9 \\ud83c\\udfae\\ud800x\\n\", "
+                  "\"n\": -1.5e3, \"b\": true, \"z\": null, \"a\": \"last\"} ] }\r\n");
+    ASSERT_TRUE(doc);
+    const JsonValue& game = doc->member("installed")->items.at(0);
+    EXPECT_EQ(game.items.at(0).string(), "Caf\xc3\xa9 \xf0\x9f\x8e\xae\xef\xbf\xbdx\n");
+    EXPECT_EQ(game.member("a")->string(), "last");
+    EXPECT_EQ(game.member("n")->text, "-1.5e3");
+    EXPECT_EQ(game.member("b")->kind, JsonValue::Kind::Bool);
+    EXPECT_EQ(game.member("missing"), nullptr);
+    // Bytes that are not UTF-8 stay the bytes they were.
+    EXPECT_EQ(ParseJson("\"\xe9\"")->string(), "\xe9");
+
+    for (const char* bad : {"", "{", "{\"a\" 1}", "[1,]", "{\"a\":1,}", "01x", "\"\\x\"",
+                            "\"a\nb\"", "[1] 2", "tru", "-", "1.", "\"\\u12\""})
+        EXPECT_FALSE(ParseJson(bad)) << bad;
+    // Nesting is bounded: a hostile file cannot exhaust the stack.
+    EXPECT_TRUE(ParseJson(std::string(64, '[') + std::string(64, ']')));
+    EXPECT_FALSE(ParseJson(std::string(100000, '[') + std::string(100000, ']')));
 }
 
 TEST_F(LinuxRunnerTest, LutrisGameRunsWithItsPrefixAndWineBuild)
