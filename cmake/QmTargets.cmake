@@ -93,3 +93,13 @@ function(qm_windows_sources out dir)
   endif()
   set(${out} ${_res} PARENT_SCOPE)
 endfunction()
+
+# qm_add_area_folders(): every folder below this one that has a CMakeLists.txt,
+# so a new area's benchmarks or fuzz targets need no list to be edited.
+macro(qm_add_area_folders)
+  file(GLOB _areas CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(_area ${_areas})
+    get_filename_component(_dir ${_area} DIRECTORY)
+    add_subdirectory(${_dir})
+  endforeach()
+endmacro()

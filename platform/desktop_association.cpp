@@ -2,6 +2,7 @@
 
 #include "common/display_text.h"
 #include "platform/desktop_entry.h"
+#include "platform/exec_argv.h"
 #include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/registry_store.h"
@@ -91,10 +92,7 @@ bool runTool(const char* program, const std::vector<std::string>& arguments, std
         return true;
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> pointers;
-    for (std::string& a : argv)
-        pointers.push_back(a.data());
-    pointers.push_back(nullptr);
+    const std::vector<char*> pointers = ExecPointers(argv);
 
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0) {
@@ -248,14 +246,6 @@ std::string safeExtension(const std::string& extension)
     return out;
 }
 
-std::string entryListValue(const std::vector<std::string>& items)
-{
-    std::string out;
-    for (const std::string& i : items)
-        out += i + ";";
-    return out;
-}
-
 std::string commentFor(const std::string& extension, const std::string& description)
 {
     const std::string ext = asciiLower(extension);
@@ -316,7 +306,7 @@ std::string entryText(const std::string& id, const DesktopFileClass& fileClass,
     std::string text = SetKeyFileValue(base, kEntryGroup, "Exec", EscapeDesktopValue(exec));
     text = RemoveKeyFileValue(text, kEntryGroup, "TryExec");
     text = RemoveKeyFileValue(text, kEntryGroup, "DBusActivatable");
-    text = SetKeyFileValue(text, kEntryGroup, "MimeType", entryListValue(mimeTypes));
+    text = SetKeyFileValue(text, kEntryGroup, "MimeType", joinTerminated(mimeTypes, ';'));
     if (ours)
         text = SetKeyFileValue(text, kEntryGroup, kBridgeMark, "true");
     return text;
@@ -571,9 +561,9 @@ bool XdgDesktopAssociations::unregisterClass(const DesktopFileClass& fileClass, 
             SplitKeyFileList(KeyFileValue(list, "Default Applications", type).value_or(""));
         if (std::erase(handlers, id) == 0)
             continue;
-        list = handlers.empty()
-                   ? RemoveKeyFileValue(list, "Default Applications", type)
-                   : SetKeyFileValue(list, "Default Applications", type, entryListValue(handlers));
+        list = handlers.empty() ? RemoveKeyFileValue(list, "Default Applications", type)
+                                : SetKeyFileValue(list, "Default Applications", type,
+                                                  joinTerminated(handlers, ';'));
     }
     if (list != before) {
         if (KeyFileIsEmpty(list))

@@ -1,5 +1,7 @@
 #include "platform/desktop_entry.h"
 
+#include "platform/string_util.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -30,14 +32,6 @@ std::vector<std::string> splitLines(const std::string& text)
         i = j + 1;
     }
     return lines;
-}
-
-std::string joinLines(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const std::string& l : lines)
-        out += l + "\n";
-    return out;
 }
 
 // The group a header line opens, or nothing for any other line.
@@ -155,7 +149,7 @@ std::string SetKeyFileValue(const std::string& text, const std::string& group,
             lines.emplace_back();
         lines.push_back("[" + group + "]");
         lines.push_back(line);
-        return joinLines(lines);
+        return joinTerminated(lines, '\n');
     }
     bool done = false;
     for (size_t i = begin; i < end;) {
@@ -178,7 +172,7 @@ std::string SetKeyFileValue(const std::string& text, const std::string& group,
             --at;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
     }
-    return joinLines(lines);
+    return joinTerminated(lines, '\n');
 }
 
 std::string RemoveKeyFileValue(const std::string& text, const std::string& group,
@@ -196,7 +190,7 @@ std::string RemoveKeyFileValue(const std::string& text, const std::string& group
             ++i;
         }
     }
-    return joinLines(lines);
+    return joinTerminated(lines, '\n');
 }
 
 std::vector<std::string> KeyFileKeys(const std::string& text, const std::string& group)
@@ -231,16 +225,9 @@ bool KeyFileIsEmpty(const std::string& text)
 std::vector<std::string> SplitKeyFileList(const std::string& value)
 {
     std::vector<std::string> items;
-    size_t i = 0;
-    while (i <= value.size()) {
-        size_t j = value.find(';', i);
-        if (j == std::string::npos)
-            j = value.size();
-        const std::string_view item = trim(std::string_view(value).substr(i, j - i));
-        if (!item.empty())
+    for (const std::string_view piece : splitOn(value, ';'))
+        if (const std::string_view item = trim(piece); !item.empty())
             items.emplace_back(item);
-        i = j + 1;
-    }
     return items;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/file_system.h"
+#include "platform/file_system_native.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -38,23 +39,6 @@ FileInfo infoOf(const struct stat& st)
     return info;
 }
 
-bool writeAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 mode_t currentUmask()
 {
     // umask can only be read by setting it; put it straight back.
@@ -71,16 +55,6 @@ FileInfo Stat(const std::string& path)
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return {};
     return infoOf(st);
-}
-
-bool IsRegularFile(const std::string& path)
-{
-    return Stat(path).kind == FileKind::Regular;
-}
-
-bool IsFolder(const std::string& path)
-{
-    return Stat(path).kind == FileKind::Folder;
 }
 
 bool Exists(const std::string& path)
@@ -306,18 +280,6 @@ bool SyncPath(const std::string& path)
     return ok;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string ProgramPath()
 {
     std::string buffer(4096, '\0');
@@ -355,28 +317,6 @@ AtomicSave::AtomicSave(std::string path, SaveOptions options)
         return;
     }
     m_tmp = name.data();
-}
-
-AtomicSave::~AtomicSave()
-{
-    cancel();
-}
-
-bool AtomicSave::fail(const std::string& what)
-{
-    if (!m_failed)
-        m_error = describe(what);
-    m_failed = true;
-    return false;
-}
-
-bool AtomicSave::write(const void* data, size_t size)
-{
-    if (m_failed || m_fd < 0)
-        return false;
-    if (!writeAll(m_fd, static_cast<const char*>(data), size))
-        return fail("write " + m_path);
-    return true;
 }
 
 bool AtomicSave::commit()
@@ -418,24 +358,34 @@ void AtomicSave::cancel()
     m_tmp.clear();
 }
 
-bool CopyFileAtomic(const std::string& source, const std::string& destination,
-                    const CopyOptions& options, std::string* error)
+namespace native {
+
+const char kSeparators[] = "/";
+
+std::string ErrorText(const std::string& what)
 {
-    ReadFile in(source);
-    if (!in.isOpen()) {
-        if (error)
-            *error = in.error();
-        return false;
+    return describe(what);
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
     }
-    const uint32_t mode = options.mode == CopyMode::Installed ? InstalledFileMode(in.info().mode)
-                                                              : (in.info().mode & 0777);
-    // Installed modes have the umask applied already.
-    AtomicSave out(destination, SaveOptions{mode, false, options.sync});
-    if (!out.isOpen()) {
-        if (error)
-            *error = out.error();
-        return false;
-    }
+    return true;
+}
+
+bool CopyContents(ReadFile& in, AtomicSave& out, std::string* error)
+{
     const int inFd = in.nativeHandle();
     ::posix_fadvise(inFd, 0, 0, POSIX_FADV_SEQUENTIAL);
     // In-kernel copy first; plain reads and writes where it is not offered.
@@ -457,7 +407,7 @@ bool CopyFileAtomic(const std::string& source, const std::string& destination,
                 continue;
             }
             ok = false;
-            what = describe("write " + destination);
+            what = describe("write " + out.path());
             break;
         }
         static thread_local std::vector<char> buf(1 << 20);
@@ -470,18 +420,11 @@ bool CopyFileAtomic(const std::string& source, const std::string& destination,
             break;
         }
     }
-    if (!ok) {
-        out.cancel();
-        if (error)
-            *error = what;
-        return false;
-    }
-    if (!out.commit()) {
-        if (error)
-            *error = out.error();
-        return false;
-    }
-    return true;
+    if (!ok && error)
+        *error = what;
+    return ok;
 }
+
+} // namespace native
 
 } // namespace qm::fs

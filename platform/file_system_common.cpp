@@ -1,8 +1,32 @@
 #include "platform/file_system.h"
+#include "platform/file_system_native.h"
 
-// The parts of the facade that only use its own pieces, the same on every system.
+// The parts of the facade that are the same on every system; what differs
+// comes from each system's half through file_system_native.h.
 
 namespace qm::fs {
+
+bool IsRegularFile(const std::string& path)
+{
+    return Stat(path).kind == FileKind::Regular;
+}
+
+bool IsFolder(const std::string& path)
+{
+    return Stat(path).kind == FileKind::Folder;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t sep = path.find_last_of(native::kSeparators);
+    return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const size_t sep = path.find_last_of(native::kSeparators);
+    return sep == std::string::npos ? path : path.substr(sep + 1);
+}
 
 ReadFile::~ReadFile()
 {
@@ -62,6 +86,28 @@ std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t maxBy
     return text;
 }
 
+AtomicSave::~AtomicSave()
+{
+    cancel();
+}
+
+bool AtomicSave::fail(const std::string& what)
+{
+    if (!m_failed)
+        m_error = native::ErrorText(what);
+    m_failed = true;
+    return false;
+}
+
+bool AtomicSave::write(const void* data, size_t size)
+{
+    if (m_failed || m_fd < 0)
+        return false;
+    if (!native::WriteAll(m_fd, static_cast<const char*>(data), size))
+        return fail("write " + m_path);
+    return true;
+}
+
 bool SaveFileAtomic(const std::string& path, std::string_view data, const SaveOptions& options,
                     std::string* error)
 {
@@ -72,6 +118,36 @@ bool SaveFileAtomic(const std::string& path, std::string_view data, const SaveOp
     if (error)
         *error = save.error();
     return false;
+}
+
+bool CopyFileAtomic(const std::string& source, const std::string& destination,
+                    const CopyOptions& options, std::string* error)
+{
+    ReadFile in(source);
+    if (!in.isOpen()) {
+        if (error)
+            *error = in.error();
+        return false;
+    }
+    const uint32_t mode = options.mode == CopyMode::Installed ? InstalledFileMode(in.info().mode)
+                                                              : (in.info().mode & 0777);
+    // Installed modes have the umask applied already.
+    AtomicSave out(destination, SaveOptions{mode, false, options.sync});
+    if (!out.isOpen()) {
+        if (error)
+            *error = out.error();
+        return false;
+    }
+    if (!native::CopyContents(in, out, error)) {
+        out.cancel();
+        return false;
+    }
+    if (!out.commit()) {
+        if (error)
+            *error = out.error();
+        return false;
+    }
+    return true;
 }
 
 } // namespace qm::fs

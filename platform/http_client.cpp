@@ -14,7 +14,7 @@
 namespace qm {
 
 namespace {
-HttpClient* g_client = nullptr;
+ServiceSlot<HttpClient, QtHttpClient> g_client;
 }
 
 HttpResult QtHttpClient::getToFile(const std::string& url, const std::string& localPath)
@@ -129,15 +129,12 @@ HttpResult QtHttpClient::getToFile(const std::string& url, const std::string& lo
 
 HttpClient& CurrentHttpClient()
 {
-    static QtHttpClient standard;
-    return g_client ? *g_client : standard;
+    return g_client.current();
 }
 
 HttpClient* SetHttpClient(HttpClient* client)
 {
-    HttpClient* previous = g_client;
-    g_client = client;
-    return previous;
+    return g_client.install(client);
 }
 
 } // namespace qm

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/service_slot.h"
+
 #include <cstdint>
 #include <string>
 
@@ -49,15 +51,6 @@ HttpClient& CurrentHttpClient();
 // Installs client (nullptr restores the default Qt client); returns the one before.
 HttpClient* SetHttpClient(HttpClient* client);
 
-class ScopedHttpClient {
-public:
-    explicit ScopedHttpClient(HttpClient* client) : m_previous(SetHttpClient(client)) {}
-    ~ScopedHttpClient() { SetHttpClient(m_previous); }
-    ScopedHttpClient(const ScopedHttpClient&) = delete;
-    ScopedHttpClient& operator=(const ScopedHttpClient&) = delete;
-
-private:
-    HttpClient* m_previous;
-};
+using ScopedHttpClient = ScopedService<HttpClient, SetHttpClient>;
 
 } // namespace qm

@@ -90,20 +90,17 @@ bool RecordingProcessStarter::start(const ProcessStartRequest& request)
 }
 
 namespace {
-ProcessStarter* g_starter = nullptr;
+ServiceSlot<ProcessStarter, DetachedProcessStarter> g_starter;
 } // namespace
 
 ProcessStarter& CurrentProcessStarter()
 {
-    static DetachedProcessStarter real;
-    return g_starter ? *g_starter : real;
+    return g_starter.current();
 }
 
 ProcessStarter* SetProcessStarter(ProcessStarter* starter)
 {
-    ProcessStarter* previous = g_starter;
-    g_starter = starter;
-    return previous;
+    return g_starter.install(starter);
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "platform/process_start.h"
 
 #include "common/display_text.h"
+#include "platform/exec_argv.h"
 #include "platform/file_system.h"
 
 #include <algorithm>
@@ -104,13 +105,6 @@ environmentWith(const std::vector<std::pair<std::string, std::string>>& addition
     return env;
 }
 
-void pointAt(std::vector<std::string>& strings, std::vector<char*>* pointers)
-{
-    for (std::string& s : strings)
-        pointers->push_back(s.data());
-    pointers->push_back(nullptr);
-}
-
 // In the grandchild: tell the parent why the start failed, then leave.
 [[noreturn]] void failChild(int reportFd)
 {
@@ -174,8 +168,8 @@ bool SpawnDetached(const ProcessStartRequest& request, std::string* error)
     plan.argv.insert(plan.argv.end(), request.arguments.begin(), request.arguments.end());
     plan.envp = environmentWith(request.environment);
     plan.workingFolder = request.workingFolder;
-    pointAt(plan.argv, &plan.argvPointers);
-    pointAt(plan.envp, &plan.envpPointers);
+    plan.argvPointers = ExecPointers(plan.argv);
+    plan.envpPointers = ExecPointers(plan.envp);
 
     const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (input < 0)

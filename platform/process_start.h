@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/service_slot.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,18 +70,7 @@ ProcessStarter& CurrentProcessStarter();
 ProcessStarter* SetProcessStarter(ProcessStarter* starter);
 
 // Installs a starter for the lifetime of the guard.
-class ScopedProcessStarter {
-public:
-    explicit ScopedProcessStarter(ProcessStarter* starter) : m_previous(SetProcessStarter(starter))
-    {
-    }
-    ~ScopedProcessStarter() { SetProcessStarter(m_previous); }
-    ScopedProcessStarter(const ScopedProcessStarter&) = delete;
-    ScopedProcessStarter& operator=(const ScopedProcessStarter&) = delete;
-
-private:
-    ProcessStarter* m_previous;
-};
+using ScopedProcessStarter = ScopedService<ProcessStarter, SetProcessStarter>;
 
 // True when the file starts like a program this system runs itself: an ELF
 // image or a "#!" script.

@@ -1,5 +1,7 @@
 #include "platform/registry_store.h"
 
+#include "platform/string_util.h"
+
 // Names of roots and keys, shared by the SQLite store and the Windows registry.
 
 namespace qm {
@@ -47,15 +49,9 @@ bool RegNameHasLineBreak(std::string_view name)
 std::vector<std::string> SplitRegKey(std::string_view key)
 {
     std::vector<std::string> parts;
-    size_t i = 0;
-    while (i <= key.size()) {
-        size_t j = key.find('\\', i);
-        if (j == std::string_view::npos)
-            j = key.size();
-        if (j > i)
-            parts.emplace_back(key.substr(i, j - i));
-        i = j + 1;
-    }
+    for (const std::string_view part : splitOn(key, '\\'))
+        if (!part.empty())
+            parts.emplace_back(part);
     return parts;
 }
 

@@ -329,7 +329,7 @@ std::vector<RegValue> RegistryStore::values(RegRoot root, std::string_view key) 
     return out;
 }
 
-bool RegistryStore::begin()
+bool RegistryStore::startBatch()
 {
     if (!m_db) {
         if (m_error.empty())
@@ -341,24 +341,15 @@ bool RegistryStore::begin()
                   (m_mode == Mode::ReadOnly ? "opened for reading only" : "the file is read-only");
         return false;
     }
-    if (m_depth == 0) {
-        if (!exec(m_db, "BEGIN IMMEDIATE")) {
-            writeError("begin a change");
-            return false;
-        }
-        m_batchFailed = false;
+    if (!exec(m_db, "BEGIN IMMEDIATE")) {
+        writeError("begin a change");
+        return false;
     }
-    ++m_depth;
     return true;
 }
 
-bool RegistryStore::finish(bool commit)
+bool RegistryStore::endBatch()
 {
-    if (!commit)
-        m_batchFailed = true;
-    if (--m_depth > 0)
-        return commit;
-    m_knownKey.clear(); // other processes may change the store between transactions
     if (!m_batchFailed && exec(m_db, "COMMIT"))
         return true;
     if (!m_batchFailed)
@@ -372,9 +363,7 @@ bool RegistryStore::finish(bool commit)
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
     auto parts = SplitRegKey(key);
-    if (RegNameHasLineBreak(key))
-        return refuseName(key, "the key name");
-    if (!begin())
+    if (!beginNamed(key, "the key name"))
         return false;
     std::string full = lowerPath(root, parts, parts.size());
     if (full == m_knownKey)
@@ -398,9 +387,7 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
 bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_view name,
                              uint32_t type, std::string_view data)
 {
-    if (RegNameHasLineBreak(name))
-        return refuseName(name, "the value name");
-    if (!begin())
+    if (!beginNamed(name, "the value name"))
         return false;
     bool good = createKey(root, key);
     if (good) {
@@ -434,13 +421,8 @@ bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_
 bool RegistryStore::deleteKey(RegRoot root, std::string_view key)
 {
     auto parts = SplitRegKey(key);
-    if (parts.empty()) {
-        m_error = "a root cannot be deleted";
+    if (!beginKeyRemoval(parts.empty()))
         return false;
-    }
-    if (!begin())
-        return false;
-    m_knownKey.clear();
     const std::string p = lowerPath(root, parts, parts.size());
     // Everything below p sorts between "p\" and "p]" (']' follows '\').
     const std::string lo = p + "\\", hi = p + "]";

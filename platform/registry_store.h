@@ -99,8 +99,19 @@ public:
     bool transact(const std::function<bool()>& body);
 
 private:
+    // A change (or a batch of them, nested): begin, then finish with whether
+    // it went well; the outermost finish commits or undoes the whole batch.
     bool begin();
     bool finish(bool commit);
+    // begin() for a change that writes a name; a name with a line break is
+    // refused first.
+    bool beginNamed(std::string_view name, const char* kind);
+    // begin() for deleting a key; a root is refused.
+    bool beginKeyRemoval(bool isRoot);
+    // The system's side of the outermost batch (registry_store.cpp and its
+    // Windows twin).
+    bool startBatch();
+    bool endBatch();
     bool fail(const char* what);
     bool failWith(const char* what, const std::string& cause);
     void writeError(const char* what);

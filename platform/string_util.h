@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -46,6 +47,31 @@ constexpr int hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// Every piece between separators, empty ones too: "a;;b" is "a", "", "b".
+inline std::vector<std::string_view> splitOn(std::string_view s, char separator)
+{
+    std::vector<std::string_view> pieces;
+    for (size_t i = 0;;) {
+        const size_t j = s.find(separator, i);
+        pieces.push_back(s.substr(i, j == std::string_view::npos ? std::string_view::npos : j - i));
+        if (j == std::string_view::npos)
+            return pieces;
+        i = j + 1;
+    }
+}
+
+// Each item followed by the terminator: "a;b;" as a list value, or lines with
+// their line ends.
+inline std::string joinTerminated(const std::vector<std::string>& items, char terminator)
+{
+    std::string out;
+    for (const std::string& item : items) {
+        out += item;
+        out += terminator;
+    }
+    return out;
 }
 
 // A folder as FolderOf gives it ("/g/maps/") without its last separator,

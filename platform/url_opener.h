@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/service_slot.h"
+
 #include <string>
 #include <vector>
 
@@ -37,16 +39,7 @@ UrlOpener& CurrentUrlOpener();
 // Installs opener (nullptr restores the desktop's); returns the one before.
 UrlOpener* SetUrlOpener(UrlOpener* opener);
 
-class ScopedUrlOpener {
-public:
-    explicit ScopedUrlOpener(UrlOpener* opener) : m_previous(SetUrlOpener(opener)) {}
-    ~ScopedUrlOpener() { SetUrlOpener(m_previous); }
-    ScopedUrlOpener(const ScopedUrlOpener&) = delete;
-    ScopedUrlOpener& operator=(const ScopedUrlOpener&) = delete;
-
-private:
-    UrlOpener* m_previous;
-};
+using ScopedUrlOpener = ScopedService<UrlOpener, SetUrlOpener>;
 
 // The stand-in for ShellExecute "open" of a URL.
 bool OpenUrl(const std::string& url);

@@ -4,6 +4,8 @@
 #include "platform/special_folders.h"
 #include "setup/file_ops.h"
 
+#include <algorithm>
+
 namespace qmsetup {
 
 bool SetupFileExists(const std::string& path)
@@ -52,38 +54,41 @@ std::string ExpandHomePrefix(const std::string& path)
 std::string NativeRelativePath(const std::string& entry)
 {
     std::string p = entry;
-    for (char& c : p)
-        if (c == '\\')
-            c = '/';
+    std::replace(p.begin(), p.end(), '\\', '/');
     return p;
 }
+
+namespace {
+
+// The names, version and default folder every reader of a module file takes;
+// what is not there reads as missing.
+ModuleDescription ReadModuleNames(const qm::ProfileFile& f, const char* missing)
+{
+    ModuleDescription m;
+    m.name = f.text("Module", "Name", missing);
+    m.longName = f.text("Module", "Long", missing);
+    m.desc = f.text("Module", "Desc", missing);
+    m.vers = f.text("Module", "Vers", missing);
+    m.defaultDirectory = ExpandHomePrefix(f.text("Installation", "DefaultDirectory", missing));
+    return m;
+}
+
+} // namespace
 
 ModuleDescription LoadSingleModule(const std::string& moduleFile)
 {
     const qm::ProfileFile f(moduleFile);
-    ModuleDescription m;
-    m.name = f.text("Module", "Name", "");
-    m.longName = f.text("Module", "Long", "");
-    m.desc = f.text("Module", "Desc", "");
-    m.vers = f.text("Module", "Vers", "");
+    ModuleDescription m = ReadModuleNames(f, "");
     m.date = f.text("Module", "Date", "");
     m.coder = f.text("Module", "Coder", "");
     m.webName = f.text("Module", "WebName", "");
     m.exeFile = f.text("Installation", "EXEfile", "");
-    m.defaultDirectory = ExpandHomePrefix(f.text("Installation", "DefaultDirectory", ""));
     return m;
 }
 
 ModuleDescription LoadKitModuleForPage(const std::string& sourceFolder)
 {
-    const qm::ProfileFile f(sourceFolder + "/" + kModuleFileName);
-    ModuleDescription m;
-    m.name = f.text("Module", "Name", "$");
-    m.longName = f.text("Module", "Long", "$");
-    m.desc = f.text("Module", "Desc", "$");
-    m.vers = f.text("Module", "Vers", "$");
-    m.defaultDirectory = ExpandHomePrefix(f.text("Installation", "DefaultDirectory", "$"));
-    return m;
+    return ReadModuleNames(qm::ProfileFile(sourceFolder + "/" + kModuleFileName), "$");
 }
 
 ModuleDescription LoadKitModuleForInstall(const std::string& sourceFolder)

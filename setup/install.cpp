@@ -9,6 +9,7 @@
 #include "setup/file_ops.h"
 #include "setup/update_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -50,18 +51,14 @@ std::string ShortcutName(const std::string& registryName)
 {
     // A file name cannot hold the separator the registry name may hold.
     std::string name = registryName;
-    for (char& c : name)
-        if (c == '/')
-            c = '-';
+    std::replace(name.begin(), name.end(), '/', '-');
     return name;
 }
 
 std::string ProgIdOf(const std::string& registryName)
 {
     std::string progId = registryName;
-    for (char& c : progId)
-        if (c == ' ')
-            c = '.';
+    std::replace(progId.begin(), progId.end(), ' ', '.');
     return progId;
 }
 

@@ -1,6 +1,7 @@
 #include "tblview/page_index.h"
 
 #include "common/display_text.h"
+#include "platform/string_util.h"
 
 #include <algorithm>
 #include <charconv>
@@ -32,29 +33,9 @@ bool isAlpha(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
 bool isHex(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    return lower(c) - 'a' + 10;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
+    return qm::hexDigit(c) >= 0;
 }
 
 std::string_view trim(std::string_view s)
@@ -76,8 +57,8 @@ Tag tagOf(std::string_view name)
         {"font", Font}, {"b", Bold},   {"strong", Strong}, {"u", Underline}, {"i", Italic},
         {"em", Em},     {"a", Anchor}, {"span", Span},     {"br", Br},       {"p", Para}};
     for (const Known& k : known)
-        if (k.name.size() == name.size() && k.name[0] == lower(name[0]) &&
-            equalsNoCase(name, k.name))
+        if (k.name.size() == name.size() && k.name[0] == qm::asciiLower(name[0]) &&
+            qm::equalsNoCase(name, k.name))
             return k.tag;
     return Other;
 }
@@ -97,7 +78,7 @@ bool namedColor(std::string_view name, uint32_t& out)
         {"yellow", rgb(255, 255, 0)}, {"navy", rgb(0, 0, 128)},       {"blue", rgb(0, 0, 255)},
         {"teal", rgb(0, 128, 128)},   {"aqua", rgb(0, 255, 255)},     {"orange", rgb(255, 165, 0)}};
     for (const Named& n : names)
-        if (equalsNoCase(name, n.name)) {
+        if (qm::equalsNoCase(name, n.name)) {
             out = n.value;
             return true;
         }
@@ -113,7 +94,7 @@ bool parseHex6(std::string_view value, uint32_t& out)
         return false;
     int v[6];
     for (int i = 0; i < 6; ++i)
-        v[i] = hexValue(value[size_t(i)]);
+        v[i] = qm::hexDigit(value[size_t(i)]);
     out = rgb(v[0] * 16 + v[1], v[2] * 16 + v[3], v[4] * 16 + v[5]);
     return true;
 }
@@ -123,7 +104,7 @@ bool parseHex6(std::string_view value, uint32_t& out)
 bool parseLegacyColor(std::string_view value, uint32_t& out)
 {
     value = trim(value);
-    if (value.empty() || equalsNoCase(value, "transparent"))
+    if (value.empty() || qm::equalsNoCase(value, "transparent"))
         return false;
     if (parseHex6(value, out))
         return true; // no colour name is made of six hex digits
@@ -131,7 +112,8 @@ bool parseLegacyColor(std::string_view value, uint32_t& out)
         return true;
     if (value.size() == 4 && value[0] == '#' && isHex(value[1]) && isHex(value[2]) &&
         isHex(value[3])) {
-        out = rgb(hexValue(value[1]) * 17, hexValue(value[2]) * 17, hexValue(value[3]) * 17);
+        out = rgb(qm::hexDigit(value[1]) * 17, qm::hexDigit(value[2]) * 17,
+                  qm::hexDigit(value[3]) * 17);
         return true;
     }
     std::string s(value.substr(0, 128));
@@ -159,7 +141,7 @@ bool parseLegacyColor(std::string_view value, uint32_t& out)
         const std::string part = comp[i].substr(0, 2);
         int v = 0;
         for (char c : part)
-            v = v * 16 + hexValue(c);
+            v = v * 16 + qm::hexDigit(c);
         channel[i] = v;
     }
     out = rgb(channel[0], channel[1], channel[2]);
@@ -173,7 +155,8 @@ bool parseCssColor(std::string_view value, uint32_t& out)
         return true;
     if (!value.empty() && value.front() == '#' && value.size() == 4 && isHex(value[1]) &&
         isHex(value[2]) && isHex(value[3])) {
-        out = rgb(hexValue(value[1]) * 17, hexValue(value[2]) * 17, hexValue(value[3]) * 17);
+        out = rgb(qm::hexDigit(value[1]) * 17, qm::hexDigit(value[2]) * 17,
+                  qm::hexDigit(value[3]) * 17);
         return true;
     }
     return namedColor(value, out);
@@ -233,9 +216,9 @@ void applyStyleAttribute(std::string_view css, PageIndex::Element& e)
             continue;
         const std::string_view prop = trim(decl.substr(0, colon));
         const std::string_view value = decl.substr(colon + 1);
-        if (equalsNoCase(prop, "background-color") || equalsNoCase(prop, "background"))
+        if (qm::equalsNoCase(prop, "background-color") || qm::equalsNoCase(prop, "background"))
             e.hasBackground = parseCssColor(value, e.background) || e.hasBackground;
-        else if (equalsNoCase(prop, "color"))
+        else if (qm::equalsNoCase(prop, "color"))
             e.hasColor = parseCssColor(value, e.color) || e.hasColor;
     }
 }
@@ -313,11 +296,11 @@ bool applyMarkup(const Markup& m, std::vector<PageIndex::Element>& stack, std::s
     PageIndex::Element e;
     e.tag = m.tag;
     forEachAttribute(m.attributes, [&](const Attribute& a) {
-        if (m.tag == Font && equalsNoCase(a.name, "color"))
+        if (m.tag == Font && qm::equalsNoCase(a.name, "color"))
             e.hasColor = parseLegacyColor(a.value, e.color);
-        else if (equalsNoCase(a.name, "style"))
+        else if (qm::equalsNoCase(a.name, "style"))
             applyStyleAttribute(a.value, e);
-        else if (m.tag == Anchor && anchor && equalsNoCase(a.name, "name"))
+        else if (m.tag == Anchor && anchor && qm::equalsNoCase(a.name, "name"))
             anchor->assign(a.value);
     });
     if (m.tag == Anchor) {
@@ -347,7 +330,8 @@ bool readEntity(const char* p, const char* end, char32_t& out, const char*& afte
         uint32_t code = 0;
         const char* digits = q;
         while (q < end && (hex ? isHex(*q) : (*q >= '0' && *q <= '9'))) {
-            code = std::min<uint32_t>(code * (hex ? 16 : 10) + uint32_t(hexValue(*q)), 0x110000);
+            code =
+                std::min<uint32_t>(code * (hex ? 16 : 10) + uint32_t(qm::hexDigit(*q)), 0x110000);
             ++q;
         }
         if (q == digits)
@@ -441,6 +425,17 @@ void PageIndex::setPage(std::string page)
     const char* const end = begin + m_page.size();
     Line current{0, state, 0};
     std::string anchor;
+    // Ends the current line; the next one starts at from.
+    const auto startLine = [&](const char* from) {
+        m_lines.push_back(current);
+        if (!stateValid) {
+            // Most lines end with the elements the previous one ended with.
+            if (!(m_states[state] == stack))
+                state = internState(stack);
+            stateValid = true;
+        }
+        current = Line{uint32_t(from - begin), state, 0};
+    };
     const char* p = begin;
     while (p < end) {
         const char* lt = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
@@ -463,14 +458,7 @@ void PageIndex::setPage(std::string page)
             if (cut == p && current.chars == 0)
                 cut = p + kMaxLineChars;
             current.chars += uint32_t(cut - p);
-            m_lines.push_back(current);
-            if (!stateValid) {
-                // Most lines end with the elements the previous one ended with.
-                if (!(m_states[state] == stack))
-                    state = internState(stack);
-                stateValid = true;
-            }
-            current = Line{uint32_t(cut - begin), state, 0};
+            startLine(cut);
             p = cut;
         }
         current.chars += uint32_t(lt - p);
@@ -490,14 +478,7 @@ void PageIndex::setPage(std::string page)
         if (!anchor.empty())
             m_anchors.emplace(anchor, int(m_lines.size()));
         if (lineBreak) {
-            m_lines.push_back(current);
-            if (!stateValid) {
-                // Most lines end with the elements the previous one ended with.
-                if (!(m_states[state] == stack))
-                    state = internState(stack);
-                stateValid = true;
-            }
-            current = Line{uint32_t(p - begin), state, 0};
+            startLine(p);
         }
     }
     // The text after the last break is a line when it shows anything.

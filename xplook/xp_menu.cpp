@@ -159,14 +159,8 @@ bool XpMenu::LoadMenu(const std::vector<MenuTemplateItem>& bar, QWidget* parent)
             m_items.push_back({title, -1, top.commandId, false, nullptr, a, {}, false});
             continue;
         }
-        auto* sub = new XpMenu(m_xpLook ? 1 : 0, m_style, this);
-        m_subMenus.push_back(sub);
-        sub->m_menu = sub->newPopup(parent);
-        sub->m_menu->setTitle(title);
-        sub->fill(top.items);
-        connect(sub, &XpMenu::commandTriggered, this, &XpMenu::commandTriggered);
-        QAction* a = m_bar->addMenu(sub->m_menu);
-        m_items.push_back({title, -1, 0, false, sub->m_menu, a, {}, false});
+        QMenu* menu = newSubMenu(title, top.items, parent);
+        m_items.push_back({title, -1, 0, false, menu, m_bar->addMenu(menu), {}, false});
     }
     return true;
 }
@@ -191,20 +185,26 @@ bool XpMenu::LoadPopup(const MenuTemplateItem& popup, QMenu* into)
     return !popup.items.empty();
 }
 
+QMenu* XpMenu::newSubMenu(const QString& title, const std::vector<MenuTemplateItem>& items,
+                          QWidget* parent)
+{
+    auto* sub = new XpMenu(m_xpLook ? 1 : 0, m_style, this);
+    m_subMenus.push_back(sub);
+    sub->m_menu = sub->newPopup(parent);
+    sub->m_menu->setTitle(title);
+    sub->fill(items);
+    connect(sub, &XpMenu::commandTriggered, this, &XpMenu::commandTriggered);
+    return sub->m_menu;
+}
+
 void XpMenu::fill(const std::vector<MenuTemplateItem>& items)
 {
     QActionGroup* radios = nullptr;
     for (const MenuTemplateItem& item : items) {
         const QString text = qm::DisplayText(item.text);
         if (item.popup) {
-            auto* sub = new XpMenu(m_xpLook ? 1 : 0, m_style, this);
-            m_subMenus.push_back(sub);
-            sub->m_menu = sub->newPopup(m_menu);
-            sub->m_menu->setTitle(text);
-            sub->fill(item.items);
-            connect(sub, &XpMenu::commandTriggered, this, &XpMenu::commandTriggered);
-            QAction* a = m_menu->addMenu(sub->m_menu);
-            m_items.push_back({text, -1, 0, false, sub->m_menu, a, {}, false});
+            QMenu* menu = newSubMenu(text, item.items, m_menu);
+            m_items.push_back({text, -1, 0, false, menu, m_menu->addMenu(menu), {}, false});
             continue;
         }
         if (item.action) {

@@ -127,6 +127,10 @@ protected:
 private:
     XpMenu(int xpLook, std::shared_ptr<XpMenuStyle> style, QObject* parent);
     QMenu* newPopup(QWidget* parent);
+    // A popup item's menu, owned by a child XpMenu whose commands go on
+    // through this one.
+    QMenu* newSubMenu(const QString& title, const std::vector<MenuTemplateItem>& items,
+                      QWidget* parent);
     void fill(const std::vector<MenuTemplateItem>& items);
     void registerPopup(QMenu* menu);
     void setPicture(XpMenuItem& item, const QPixmap& picture);

@@ -2,12 +2,11 @@
 // directory) with the catalogue's scan, against a minimal C loop doing only
 // the system calls the readers need. Prints the time per file and the ratio.
 #include "baseline_scan.h"
-#include "demo/demo_game/packfile_builder.h"
+#include "bench_levels.h"
 #include "launcher/catalogue.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -16,35 +15,13 @@
 
 namespace {
 
-constexpr int kFiles = 10000;
-
-const std::string& BenchFolder()
-{
-    static QTemporaryDir dir;
-    static const std::string folder = [] {
-        const std::string f = dir.path().toStdString();
-        if (!qm::demo::WriteBenchLevelPackfiles(f, kFiles))
-            std::fprintf(stderr, "cannot write the bench packfiles in %s\n", f.c_str());
-        return f;
-    }();
-    return folder;
-}
-
-void BM_CatalogueScan(benchmark::State& state)
-{
-    const std::string& folder = BenchFolder();
-    for (auto _ : state) {
-        auto rows = playdeck::ScanLevelFolder(folder);
-        if (rows.size() != size_t(kFiles))
-            state.SkipWithError("wrong row count");
-        benchmark::DoNotOptimize(rows);
-    }
-    state.SetItemsProcessed(state.iterations() * kFiles);
-}
+using qm::bench::BenchLevelFolder;
+using qm::bench::BM_CatalogueScan;
+constexpr int kFiles = qm::bench::kBenchLevels;
 
 void BM_BaselineC(benchmark::State& state)
 {
-    const std::string& folder = BenchFolder();
+    const std::string& folder = BenchLevelFolder();
     for (auto _ : state) {
         const long n = BaselineScanFolder(folder.c_str());
         if (n != kFiles)
@@ -111,7 +88,7 @@ int main(int argc, char** argv)
     args.insert(args.end(), argv + 1, argv + argc);
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    BenchFolder(); // write the files before any timing
+    BenchLevelFolder(); // write the files before any timing
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.print();

@@ -15,6 +15,7 @@
 #include "launcher/ui/main_frame.h"
 #include "launcher/ui/playdeck32_app.h"
 #include "launcher/ui/playdeck32_view.h"
+#include "platform/exec_argv.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -64,10 +65,7 @@ Game MakeGame(const std::string& root, int levels)
 // Wall time of one whole process, its output thrown away.
 double RunProcess(std::vector<std::string> argv)
 {
-    std::vector<char*> args;
-    for (std::string& a : argv)
-        args.push_back(a.data());
-    args.push_back(nullptr);
+    const std::vector<char*> args = qm::ExecPointers(argv);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

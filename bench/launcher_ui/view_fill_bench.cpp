@@ -1,48 +1,26 @@
 // Filling the launcher's list with 10,000 rows against scanning the 10,000
 // packfiles those rows come from (level file third in a 3-entry directory),
 // both measured in this run. The fill must cost less than the scan.
-#include "demo/demo_game/packfile_builder.h"
+#include "bench_levels.h"
 #include "launcher/catalogue.h"
 #include "launcher/ui/playdeck32_view.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <map>
 
 namespace {
 
-constexpr int kFiles = 10000;
-
-const std::string& BenchFolder()
-{
-    static QTemporaryDir dir;
-    static const std::string folder = [] {
-        const std::string f = dir.path().toStdString();
-        if (!qm::demo::WriteBenchLevelPackfiles(f, kFiles))
-            std::fprintf(stderr, "cannot write the bench packfiles in %s\n", f.c_str());
-        return f;
-    }();
-    return folder;
-}
-
-void BM_CatalogueScan(benchmark::State& state)
-{
-    for (auto _ : state) {
-        auto rows = playdeck::ScanLevelFolder(BenchFolder());
-        if (rows.size() != size_t(kFiles))
-            state.SkipWithError("wrong row count");
-        benchmark::DoNotOptimize(rows);
-    }
-    state.SetItemsProcessed(state.iterations() * kFiles);
-}
+using qm::bench::BenchLevelFolder;
+using qm::bench::BM_CatalogueScan;
+constexpr int kFiles = qm::bench::kBenchLevels;
 
 // The view is on screen and lays out and paints what the fill gives it.
 void BM_ViewFill(benchmark::State& state)
 {
-    const auto rows = playdeck::ScanLevelFolder(BenchFolder());
+    const auto rows = playdeck::ScanLevelFolder(BenchLevelFolder());
     playdeck::CPLAYDECK32View view;
     view.resize(780, 400);
     view.show();

@@ -69,6 +69,19 @@ QFrame* SunkenLine(QWidget* parent, QRect pixels)
     return line;
 }
 
+// A row of a label and its edit (the label's buddy); y is the edit's top in
+// dialog units, the label's text sits 3 units lower.
+QLineEdit* LabelledEdit(QWidget* parent, const QString& label, const QString& name, int y)
+{
+    auto* text = new QLabel(label, parent);
+    text->setGeometry(qm::ui::DialogUnitsToRect({14, y + 3, 40, 8}));
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(qm::ui::DialogUnitsToRect({56, y, 268, 14}));
+    text->setBuddy(edit);
+    return edit;
+}
+
 } // namespace
 
 CShortcutWizardDlg::CShortcutWizardDlg(const ShortcutInput& input, QWidget* parent)
@@ -90,12 +103,7 @@ CShortcutWizardDlg::CShortcutWizardDlg(const ShortcutInput& input, QWidget* pare
 
     (new QLabel(QStringLiteral("How do you want to name the shortcut?"), this))
         ->setGeometry(at(7, 42, 317, 8));
-    auto* nameLabel = new QLabel(QStringLiteral("Name as"), this);
-    nameLabel->setGeometry(at(14, 58, 40, 8));
-    m_name = new QLineEdit(this);
-    m_name->setObjectName(QStringLiteral("nameEdit"));
-    m_name->setGeometry(at(56, 55, 268, 14));
-    nameLabel->setBuddy(m_name);
+    m_name = LabelledEdit(this, QStringLiteral("Name as"), QStringLiteral("nameEdit"), 55);
     SunkenLine(this, at(7, 76, 317, 1));
 
     (new QLabel(QStringLiteral("Where do you want to save the shortcut?"), this))
@@ -125,12 +133,8 @@ CShortcutWizardDlg::CShortcutWizardDlg(const ShortcutInput& input, QWidget* pare
     connect(m_allUsers, &QRadioButton::clicked, this,
             [this] { chooseProfile(ShortcutProfile::AllUsers); });
 
-    auto* dirLabel = new QLabel(QStringLiteral("Directory:"), this);
-    dirLabel->setGeometry(at(14, 153, 40, 8));
-    m_directory = new QLineEdit(this);
-    m_directory->setObjectName(QStringLiteral("directoryEdit"));
-    m_directory->setGeometry(at(56, 150, 268, 14));
-    dirLabel->setBuddy(m_directory);
+    m_directory =
+        LabelledEdit(this, QStringLiteral("Directory:"), QStringLiteral("directoryEdit"), 150);
     connect(m_directory, &QLineEdit::textChanged, this, &CShortcutWizardDlg::updateFinish);
     SunkenLine(this, at(7, 194, 317, 1));
 

@@ -1,4 +1,5 @@
 #include "platform/file_system.h"
+#include "platform/file_system_native.h"
 
 #include "platform/win32/wide.h"
 
@@ -68,8 +69,20 @@ FileInfo infoOf(HANDLE h)
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool writeAll(HANDLE h, const char* data, size_t size)
+} // namespace
+
+namespace native {
+
+const char kSeparators[] = "/\\";
+
+std::string ErrorText(const std::string& what)
 {
+    return LastErrorText(what);
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    const HANDLE h = handleOf(fd);
     while (size > 0) {
         const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         DWORD written = 0;
@@ -80,6 +93,27 @@ bool writeAll(HANDLE h, const char* data, size_t size)
     }
     return true;
 }
+
+bool CopyContents(ReadFile& in, AtomicSave& out, std::string* error)
+{
+    // A copy loop rather than CopyFileEx: the old destination must stay whole
+    // until the new one is complete, which the rename gives.
+    std::vector<char> buf(1 << 20);
+    for (;;) {
+        const size_t n = in.read(buf.data(), buf.size());
+        if (n == 0)
+            return true;
+        if (!out.write(buf.data(), n)) {
+            if (error)
+                *error = out.error();
+            return false;
+        }
+    }
+}
+
+} // namespace native
+
+namespace {
 
 // Read-only files are removed and replaced as on a Unix disk, where only the
 // folder's rights count.
@@ -145,6 +179,16 @@ std::string uniqueSuffix()
     return s;
 }
 
+// A file or folder opened only to look at it; links are followed.
+HANDLE openToLookAt(const std::string& path)
+{
+    if (path.empty())
+        return INVALID_HANDLE_VALUE;
+    // Backup semantics open folders too.
+    return CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 std::string withSep(const std::string& folder)
 {
     if (folder.empty() || isSep(folder.back()))
@@ -156,26 +200,12 @@ std::string withSep(const std::string& folder)
 
 FileInfo Stat(const std::string& path)
 {
-    if (path.empty())
-        return {};
-    // Backup semantics open folders too; links are followed.
-    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = openToLookAt(path);
     if (h == INVALID_HANDLE_VALUE)
         return {};
     FileInfo info = infoOf(h);
     CloseHandle(h);
     return info;
-}
-
-bool IsRegularFile(const std::string& path)
-{
-    return Stat(path).kind == FileKind::Regular;
-}
-
-bool IsFolder(const std::string& path)
-{
-    return Stat(path).kind == FileKind::Folder;
 }
 
 bool Exists(const std::string& path)
@@ -185,10 +215,7 @@ bool Exists(const std::string& path)
 
 std::string RealPath(const std::string& path)
 {
-    if (path.empty())
-        return {};
-    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = openToLookAt(path);
     if (h == INVALID_HANDLE_VALUE)
         return {};
     std::wstring buf(MAX_PATH, L'\0');
@@ -447,18 +474,6 @@ bool SyncPath(const std::string& path)
     return ok;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t sep = path.find_last_of("/\\");
-    return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const size_t sep = path.find_last_of("/\\");
-    return sep == std::string::npos ? path : path.substr(sep + 1);
-}
-
 std::string ProgramPath()
 {
     std::wstring buf(MAX_PATH, L'\0');
@@ -517,28 +532,6 @@ AtomicSave::AtomicSave(std::string path, SaveOptions options)
     }
 }
 
-AtomicSave::~AtomicSave()
-{
-    cancel();
-}
-
-bool AtomicSave::fail(const std::string& what)
-{
-    if (!m_failed)
-        m_error = LastErrorText(what);
-    m_failed = true;
-    return false;
-}
-
-bool AtomicSave::write(const void* data, size_t size)
-{
-    if (m_failed || m_fd < 0)
-        return false;
-    if (!writeAll(handleOf(m_fd), static_cast<const char*>(data), size))
-        return fail("write " + m_path);
-    return true;
-}
-
 bool AtomicSave::commit()
 {
     if (m_failed || m_fd < 0) {
@@ -578,41 +571,6 @@ void AtomicSave::cancel()
     if (!m_tmp.empty())
         DeleteFileW(Wide(m_tmp).c_str());
     m_tmp.clear();
-}
-
-bool CopyFileAtomic(const std::string& source, const std::string& destination,
-                    const CopyOptions& options, std::string* error)
-{
-    ReadFile in(source);
-    if (!in.isOpen()) {
-        if (error)
-            *error = in.error();
-        return false;
-    }
-    const uint32_t mode = options.mode == CopyMode::Installed ? InstalledFileMode(in.info().mode)
-                                                              : (in.info().mode & 0777);
-    AtomicSave out(destination, SaveOptions{mode, false, options.sync});
-    if (!out.isOpen()) {
-        if (error)
-            *error = out.error();
-        return false;
-    }
-    // A copy loop rather than CopyFileEx: the old destination must stay whole
-    // until the new one is complete, which the rename gives.
-    std::vector<char> buf(1 << 20);
-    for (;;) {
-        const size_t n = in.read(buf.data(), buf.size());
-        if (n == 0)
-            break;
-        if (!out.write(buf.data(), n))
-            break;
-    }
-    if (!out.commit()) {
-        if (error)
-            *error = out.error();
-        return false;
-    }
-    return true;
 }
 
 } // namespace qm::fs

@@ -234,6 +234,13 @@ struct RegistryStore::Journal {
     bool active = false;
     std::vector<Step> steps;
 
+    // A value about to change goes back to what it was on a rollback.
+    void restoreValueLater(RegRoot root, const std::string& key, std::string_view name,
+                           std::optional<RegValue> before)
+    {
+        steps.push_back({Kind::RestoreValue, root, key, std::string(name), std::move(before), {}});
+    }
+
     void rollBack()
     {
         for (auto s = steps.rbegin(); s != steps.rend(); ++s) {
@@ -415,25 +422,18 @@ std::vector<RegValue> RegistryStore::values(RegRoot root, std::string_view key) 
     return out;
 }
 
-bool RegistryStore::begin()
+bool RegistryStore::startBatch()
 {
     if (m_mode == Mode::ReadOnly) {
         m_error = "the registry was opened for reading only";
         return false;
     }
-    if (m_depth == 0)
-        m_batchFailed = false;
-    ++m_depth;
     return true;
 }
 
-bool RegistryStore::finish(bool commit)
+bool RegistryStore::endBatch()
 {
-    if (!commit)
-        m_batchFailed = true;
-    if (--m_depth > 0)
-        return commit;
-    m_knownKey.clear(); // other processes may change the registry between batches
+    // The registry has no transactions; a failed batch is undone step by step.
     if (m_journal->active) {
         if (m_batchFailed)
             m_journal->rollBack();
@@ -445,9 +445,7 @@ bool RegistryStore::finish(bool commit)
 bool RegistryStore::createKey(RegRoot root, std::string_view key)
 {
     const auto parts = SplitRegKey(key);
-    if (RegNameHasLineBreak(key))
-        return refuseName(key, "the key name");
-    if (!begin())
+    if (!beginNamed(key, "the key name"))
         return false;
     const std::string path = joinKey(parts, parts.size());
     if (m_journal->active && path != m_knownKey) {
@@ -474,20 +472,13 @@ bool RegistryStore::createKey(RegRoot root, std::string_view key)
 bool RegistryStore::setValue(RegRoot root, std::string_view key, std::string_view name,
                              uint32_t type, std::string_view data)
 {
-    if (RegNameHasLineBreak(name))
-        return refuseName(name, "the value name");
-    if (!begin())
+    if (!beginNamed(name, "the value name"))
         return false;
     if (!createKey(root, key))
         return finish(false);
     const std::string path = normalKey(key);
     if (m_journal->active)
-        m_journal->steps.push_back({Journal::Kind::RestoreValue,
-                                    root,
-                                    path,
-                                    std::string(name),
-                                    value(root, path, name),
-                                    {}});
+        m_journal->restoreValueLater(root, path, name, value(root, path, name));
     Key k = openKey(root, path, KEY_SET_VALUE);
     // An existing value keeps its spelling, as the registry does by itself.
     const std::vector<BYTE> raw = dataOfBytes(type, data);
@@ -511,12 +502,7 @@ bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_
     if (!k)
         return finish(true); // nothing to delete
     if (m_journal->active)
-        m_journal->steps.push_back({Journal::Kind::RestoreValue,
-                                    root,
-                                    path,
-                                    std::string(name),
-                                    value(root, path, name),
-                                    {}});
+        m_journal->restoreValueLater(root, path, name, value(root, path, name));
     const LONG r = RegDeleteValueW(k.get(), Wide(name).c_str());
     if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) {
         m_error = "delete value: " + win32::ErrorText(static_cast<unsigned long>(r));
@@ -528,13 +514,8 @@ bool RegistryStore::deleteValue(RegRoot root, std::string_view key, std::string_
 bool RegistryStore::deleteKey(RegRoot root, std::string_view key)
 {
     const std::string path = normalKey(key);
-    if (path.empty()) {
-        m_error = "a root cannot be deleted";
+    if (!beginKeyRemoval(path.empty()))
         return false;
-    }
-    if (!begin())
-        return false;
-    m_knownKey.clear();
     if (m_journal->active) {
         if (Key k = openKey(root, path, KEY_READ)) {
             const auto stored = storedPath(root, path);

@@ -294,27 +294,29 @@ void CGRIDLENS32LView::scrollContentsBy(int, int)
 
 void CGRIDLENS32LView::keyPressEvent(QKeyEvent* event)
 {
+    // The keys that step the view as the scroll bars' own buttons do.
+    struct Step {
+        int key;
+        bool vertical;
+        QAbstractSlider::SliderAction action;
+    };
+    static constexpr Step kSteps[] = {
+        {Qt::Key_Up, true, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, true, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, true, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, true, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Left, false, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, false, QAbstractSlider::SliderSingleStepAdd},
+    };
+    for (const Step& s : kSteps) {
+        if (event->key() == s.key) {
+            (s.vertical ? verticalScrollBar() : horizontalScrollBar())->triggerAction(s.action);
+            event->accept();
+            return;
+        }
+    }
     QScrollBar* v = verticalScrollBar();
-    QScrollBar* h = horizontalScrollBar();
     switch (event->key()) {
-    case Qt::Key_Up:
-        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Down:
-        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_PageUp:
-        v->triggerAction(QAbstractSlider::SliderPageStepSub);
-        break;
-    case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_Left:
-        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Right:
-        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
     case Qt::Key_Home:
         v->setValue(v->minimum());
         break;

@@ -13,10 +13,17 @@ namespace {
 
 std::string MakeScript(const TempWorld& world, const std::string& relative)
 {
-    const std::string path = world.writeFile(relative, "#!/bin/sh\nexit 0\n");
-    QFile::setPermissions(QString::fromStdString(path),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
+    return world.writeProgram(relative, "#!/bin/sh\nexit 0\n");
+}
+
+// What Proton needs to find the game's compat folder and Steam's client.
+std::vector<std::pair<std::string, std::string>> ProtonEnvironment(const std::string& library,
+                                                                   const std::string& steamRoot)
+{
+    return {{"STEAM_COMPAT_DATA_PATH", library + "/steamapps/compatdata/20530"},
+            {"STEAM_COMPAT_CLIENT_INSTALL_PATH", steamRoot},
+            {"SteamAppId", "20530"},
+            {"SteamGameId", "20530"}};
 }
 
 class GameRunnerTest : public TempWorldTest {
@@ -80,12 +87,7 @@ TEST_F(GameRunnerTest, SteamGoesThroughProtonWithCompatFolders)
     const std::string proton = MakeScript(world, "steam/steamapps/common/Proton 9.0/proton");
     const GameRunner runner = GameRunnerCommand(install, "");
     EXPECT_EQ(runner.command, (std::vector<std::string>{proton, "run"}));
-    EXPECT_EQ(runner.environment,
-              (decltype(runner.environment){
-                  {"STEAM_COMPAT_DATA_PATH", install.steamLibrary + "/steamapps/compatdata/20530"},
-                  {"STEAM_COMPAT_CLIENT_INSTALL_PATH", install.steamRoot},
-                  {"SteamAppId", "20530"},
-                  {"SteamGameId", "20530"}}));
+    EXPECT_EQ(runner.environment, ProtonEnvironment(install.steamLibrary, install.steamRoot));
 }
 
 TEST_F(GameRunnerTest, NoRunnerIsReportedAndUserCommandWins)
@@ -98,12 +100,7 @@ TEST_F(GameRunnerTest, NoRunnerIsReportedAndUserCommandWins)
     EXPECT_TRUE(own.found);
     EXPECT_EQ(own.command, (std::vector<std::string>{"/opt/my proton", "run"}));
     // Its own Proton needs the compat folders as much as the automatic one.
-    EXPECT_EQ(own.environment,
-              (decltype(own.environment){
-                  {"STEAM_COMPAT_DATA_PATH", install.steamRoot + "/steamapps/compatdata/20530"},
-                  {"STEAM_COMPAT_CLIENT_INSTALL_PATH", install.steamRoot},
-                  {"SteamAppId", "20530"},
-                  {"SteamGameId", "20530"}}));
+    EXPECT_EQ(own.environment, ProtonEnvironment(install.steamRoot, install.steamRoot));
 
     GameInstall native = install;
     native.executable = MakeScript(world, "game/rf.exe");

@@ -13,6 +13,7 @@
 #include "launcher/where_command.h"
 #include "launcher/wine_check.h"
 #include "platform/file_system.h"
+#include "runner_record.h"
 #include "support/desktop_entry.h"
 #include "support/temp_world.h"
 
@@ -55,33 +56,9 @@ std::string PeImage(uint16_t machine)
     return image;
 }
 
-class LinuxRunnerTest : public TempWorldTest {
+class LinuxRunnerTest : public test::RunnerRecordTest {
 protected:
-    void SetUp() override
-    {
-        bin = world.makeDir("bin");
-        world.setEnv("PATH", bin + ":/usr/bin:/bin");
-        log = world.root() + "/runner.log";
-        world.setEnv("QM_RUNNER_LOG", log);
-    }
-    std::string recorder(const std::string& relative) const
-    {
-        const std::string path = world.writeFile(relative, kRecorder);
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        return path;
-    }
-    std::string awaitRecord() const
-    {
-        for (int i = 0; i < 500; ++i) {
-            if (std::filesystem::exists(log)) {
-                std::string record = readFileBytes(log);
-                std::filesystem::remove(log);
-                return record;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return "";
-    }
+    LinuxRunnerTest() : RunnerRecordTest(kRecorder, true) {}
     // A prefix with the game at C:\Games\RF and no registry entry for it.
     std::string prefixWithGame(const std::string& relative, const std::string& exe)
     {
@@ -110,9 +87,6 @@ protected:
         *code = RunWhereCommand(out, err);
         return out.str();
     }
-
-    std::string bin;
-    std::string log;
 };
 
 } // namespace

@@ -36,12 +36,6 @@ TEST(SplitWindowsCommandLine, FollowsTheWindowsRuntimeRules)
 
 class ProcessStartTest : public TempWorldTest {
 protected:
-    std::string script(const std::string& relative, const std::string& text)
-    {
-        const std::string path = world.writeFile(relative, text);
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        return path;
-    }
     // Waits for the stand-in's log and returns the arguments of its one record.
     static bool waitForFile(const std::string& path)
     {
@@ -63,7 +57,7 @@ TEST_F(ProcessStartTest, WindowsProgramsRunThroughWineWhenTheyAreNotNative)
     EXPECT_FALSE(IsNativeExecutable(foreign));
     EXPECT_FALSE(ResolveProgramRunner({foreign, {"-level", "x"}, "/g", {}})); // no wine
 
-    const std::string wine = script("bin/wine", "#!/bin/sh\n");
+    const std::string wine = world.writeProgram("bin/wine", "#!/bin/sh\n");
     EXPECT_TRUE(IsNativeExecutable(wine));
     const auto viaWine = ResolveProgramRunner({foreign, {"-level", "x"}, "/g", {}});
     ASSERT_TRUE(viaWine);
@@ -72,7 +66,7 @@ TEST_F(ProcessStartTest, WindowsProgramsRunThroughWineWhenTheyAreNotNative)
     EXPECT_EQ(viaWine->workingFolder, "/g");
 
     // A native program keeps its name, whatever it ends in.
-    const std::string nativeExe = script("game/native.EXE", "#!/bin/sh\n");
+    const std::string nativeExe = world.writeProgram("game/native.EXE", "#!/bin/sh\n");
     EXPECT_EQ(ResolveProgramRunner({nativeExe, {}, "", {}})->program, nativeExe);
     EXPECT_EQ(ResolveProgramRunner({"/x/tool", {}, "", {}})->program, "/x/tool");
     EXPECT_FALSE(DetachedProcessStarter().start({world.root() + "/missing", {}, "", {}}));
@@ -111,8 +105,8 @@ TEST_F(ProcessStartTest, TheRecordedGameSeesTheExactArgumentsAndFolder)
 TEST_F(ProcessStartTest, ExtraEnvironmentReachesTheChild)
 {
     const std::string out = world.root() + "/env.txt";
-    const std::string sh =
-        script("env.sh", "#!/bin/sh\nprintf '%s|%s\\n' \"$QM_PROBE\" \"$PWD\" > \"$1\"\n");
+    const std::string sh = world.writeProgram(
+        "env.sh", "#!/bin/sh\nprintf '%s|%s\\n' \"$QM_PROBE\" \"$PWD\" > \"$1\"\n");
     const std::string folder = world.makeDir("work");
     ASSERT_TRUE(CurrentProcessStarter().start({sh, {out}, folder, {{"QM_PROBE", "a b"}}}));
     ASSERT_TRUE(waitForFile(out));

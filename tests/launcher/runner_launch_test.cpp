@@ -5,6 +5,7 @@
 #include "launcher/launch.h"
 #include "launcher/shortcut_wizard.h"
 #include "platform/process_start.h"
+#include "runner_record.h"
 #include "support/desktop_entry.h"
 #include "support/temp_world.h"
 
@@ -32,31 +33,9 @@ constexpr const char* kRecorder = "#!/bin/sh\n"
                                   "  echo end; } > \"$QM_RUNNER_LOG.tmp\"\n"
                                   "/bin/mv \"$QM_RUNNER_LOG.tmp\" \"$QM_RUNNER_LOG\"\n";
 
-class RunnerLaunchTest : public TempWorldTest {
+class RunnerLaunchTest : public test::RunnerRecordTest {
 protected:
-    void SetUp() override
-    {
-        bin = world.makeDir("bin");
-        world.setEnv("PATH", bin + ":/usr/bin:/bin");
-        log = world.root() + "/runner.log";
-        world.setEnv("QM_RUNNER_LOG", log);
-    }
-    std::string recorder(const std::string& relative) const
-    {
-        const std::string path = world.writeFile(relative, kRecorder);
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        return path;
-    }
-    // The record of the one start, or "" when none came within 5 s.
-    std::string awaitRecord() const
-    {
-        for (int i = 0; i < 500; ++i) {
-            if (std::filesystem::exists(log))
-                return readFileBytes(log);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return "";
-    }
+    RunnerLaunchTest() : RunnerRecordTest(kRecorder, false) {}
     // A Wine prefix holding the game at C:\Games\Red Faction\RF.exe.
     std::string winePrefixWithGame(const std::string& relative)
     {
@@ -70,9 +49,6 @@ protected:
                         "\"InstallPath\"=\"C:\\\\Games\\\\Red Faction\"\n");
         return prefix;
     }
-
-    std::string bin;
-    std::string log;
 };
 
 TEST_F(RunnerLaunchTest, WinePrefixGameRunsThroughWineWithItsPrefix)

@@ -23,12 +23,6 @@ namespace {
 
 class TextBytesStart : public TempWorldTest {
 protected:
-    std::string script(const std::string& relative, const std::string& text)
-    {
-        const std::string path = world.writeFile(relative, text);
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        return path;
-    }
     // The stand-in's record once its "end" line is there ("" after 5 s).
     static std::string awaitRecord(const std::string& path)
     {
@@ -93,7 +87,7 @@ TEST_F(TextBytesStart, StarterReportsWhatFailedToStart)
 {
     const std::string folder = world.makeDir("work");
     const std::string plain = world.writeFile("work/plain", "#!/bin/sh\n"); // not executable
-    const std::string ok = script("work/ok.sh", "#!/bin/sh\n");
+    const std::string ok = world.writeProgram("work/ok.sh", "#!/bin/sh\n");
     std::string error;
     EXPECT_FALSE(SpawnDetached({world.root() + "/missing", {}, "", {}}, &error));
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
@@ -109,12 +103,12 @@ TEST_F(TextBytesStart, StartedProgramIsDetachedWithQuietInputAndItsOutputAppende
     const std::string folder = world.makeDir("w\xE9rk");
     const std::string out = world.root() + "/game\xE9.log";
     const std::string probe =
-        script("probe.sh", "#!/bin/sh\n"
-                           "echo \"out $QM_PROBE $(pwd)\"\n"
-                           "echo \"err $1\" >&2\n"
-                           "echo \"parent $PPID sid $(cut -d' ' -f6 /proc/$$/stat)\"\n"
-                           "cat\n"
-                           "echo end\n");
+        world.writeProgram("probe.sh", "#!/bin/sh\n"
+                                       "echo \"out $QM_PROBE $(pwd)\"\n"
+                                       "echo \"err $1\" >&2\n"
+                                       "echo \"parent $PPID sid $(cut -d' ' -f6 /proc/$$/stat)\"\n"
+                                       "cat\n"
+                                       "echo end\n");
     world.writeFile("game\xE9.log", "before\n");
     ASSERT_TRUE(
         CurrentProcessStarter().start({probe, {"x\xE9"}, folder, {{"QM_PROBE", "a\xE9"}}, out}));

@@ -11,6 +11,12 @@
 namespace playdeck::test {
 namespace {
 
+// Message boxes answer themselves while it lives.
+struct AutoAnswer {
+    AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(true); }
+    ~AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(false); }
+};
+
 class LaunchTest : public LauncherTest {
 protected:
     void SetUp() override
@@ -30,6 +36,19 @@ protected:
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
         else
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    }
+    // Return on the first level where its start is refused: the user is told
+    // once, nothing starts, and the window stays even with AutoClose set.
+    void expectRefusedLaunch(const std::string& why)
+    {
+        setDword("AutoClose", 1);
+        ASSERT_NE(start(), nullptr);
+        select({0});
+        QTest::keyClick(view, Qt::Key_Return);
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_TRUE(recorder.requests().empty());
+        ASSERT_EQ(qm::ui::MessageBox::history().size(), 1u);
+        EXPECT_EQ(qm::ui::MessageBox::history()[0].text, qm::DisplayText(why));
     }
 
     qm::RecordingProcessStarter recorder;
@@ -173,19 +192,8 @@ TEST_F(LaunchTest, NoRunnerIsToldAndNothingCloses)
 {
     qm::demo::WriteBytes(game + "rf.exe", "MZ\x90");
     world.setEnv("PATH", world.makeDir("empty-bin"));
-    setDword("AutoClose", 1);
-    struct AutoAnswer {
-        AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(true); }
-        ~AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(false); }
-    } autoAnswer;
-    ASSERT_NE(start(), nullptr);
-    select({0});
-    QTest::keyClick(view, Qt::Key_Return);
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_TRUE(recorder.requests().empty());
-    ASSERT_EQ(qm::ui::MessageBox::history().size(), 1u);
-    EXPECT_EQ(qm::ui::MessageBox::history()[0].text,
-              qm::DisplayText(LaunchErrorText(LaunchResult::NoRunner, "")));
+    const AutoAnswer autoAnswer;
+    ASSERT_NO_FATAL_FAILURE(expectRefusedLaunch(LaunchErrorText(LaunchResult::NoRunner, "")));
     EXPECT_EQ(qm::ui::MessageBox::history()[0].caption, QString::fromLatin1(kLauncherTitle));
 
     const std::string vpp = game + "user_maps/single/Glass House.vpp";
@@ -211,19 +219,9 @@ TEST_F(LaunchTest, WineWithout32BitIsToldAndNothingCloses)
     const std::string wine = world.writeFile("usr/bin/wine", "#!/bin/sh\n");
     QFile::setPermissions(QString::fromStdString(wine), QFile::ReadOwner | QFile::ExeOwner);
     world.setEnv("PATH", bin);
-    setDword("AutoClose", 1);
-    struct AutoAnswer {
-        AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(true); }
-        ~AutoAnswer() { qm::ui::MessageBox::setAutoAnswer(false); }
-    } autoAnswer;
-    ASSERT_NE(start(), nullptr);
-    select({0});
-    QTest::keyClick(view, Qt::Key_Return);
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_TRUE(recorder.requests().empty());
-    ASSERT_EQ(qm::ui::MessageBox::history().size(), 1u);
-    EXPECT_EQ(qm::ui::MessageBox::history()[0].text,
-              qm::DisplayText(LaunchErrorText(LaunchResult::WineLacks32Bit, wine)));
+    const AutoAnswer autoAnswer;
+    ASSERT_NO_FATAL_FAILURE(
+        expectRefusedLaunch(LaunchErrorText(LaunchResult::WineLacks32Bit, wine)));
     EXPECT_TRUE(qm::ui::MessageBox::history()[0].text.contains(QStringLiteral("wine32:i386")));
 }
 

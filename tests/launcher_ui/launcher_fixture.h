@@ -11,7 +11,9 @@
 #include "launcher/ui/vpp_action_dlg.h"
 #include "support/temp_world.h"
 
+#include <QApplication>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -57,6 +59,25 @@ protected:
     // Selects exactly the rows given.
     void select(std::initializer_list<int> rowsToSelect) const;
     int rowOf(const QString& firstCells) const;
+
+    // Triggers a command and drives the modal Dialog it opens; false when no
+    // such dialog came up. A dialog left open is cancelled.
+    template <class Dialog>
+    bool driveCommandDialog(CommandId command, const std::function<void(Dialog&)>& drive) const
+    {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            seen = true;
+            drive(*d);
+            if (d->isVisible())
+                d->reject();
+        });
+        frame->action(command)->trigger();
+        return seen;
+    }
 
     std::string game;
     std::unique_ptr<CPLAYDECK32App> app;

@@ -17,11 +17,35 @@ namespace {
 
 constexpr const char* kMissing = "<missing>";
 
+// The settings OK stores: five texts, five on/off settings that the tests
+// set alike, the inverted XP-style one, and the runner where it is shown.
+struct StoredOptions {
+    std::string switches, programGroup, nameLevels, nameMods, nameModLevels;
+    uint32_t flags;
+    std::string gameRunner;
+};
+
 class OptionsDlgTest : public LauncherTest {
 protected:
     std::string str(const char* name) const
     {
         return qm::ReadRegString(qm::HKEY_CURRENT_USER, qm::SettingsKey, name, kMissing);
+    }
+    void expectStored(const StoredOptions& o) const
+    {
+        EXPECT_EQ(str("CommandLineSwitches"), o.switches);
+        EXPECT_EQ(str("CreateShortcut_ProgramGroup"), o.programGroup);
+        EXPECT_EQ(str("DefaultShortcutName_Levels"), o.nameLevels);
+        EXPECT_EQ(str("DefaultShortcutName_MODs"), o.nameMods);
+        EXPECT_EQ(str("DefaultShortcutName_MODLevels"), o.nameModLevels);
+        for (const char* name :
+             {"AutoClose", "CreateShortcut_ProgramGroup_ProgramsMenu", "DoubleClick_LaunchLevel",
+              "CommandLineSwitches_AsInLauncher", "AssignVPP"})
+            EXPECT_EQ(dword(name), o.flags) << name;
+        EXPECT_EQ(dword("DisableXPMenuStyle"), 1u - o.flags);
+        if (COptionsDlg::showsGameRunner()) {
+            EXPECT_EQ(str("GameRunner"), o.gameRunner);
+        }
     }
     void setStr(const char* name, const std::string& value) const
     {
@@ -76,19 +100,9 @@ TEST_F(OptionsDlgTest, OkWritesEverySettingEvenUnchanged)
         d.okButton()->click();
         EXPECT_EQ(d.result(), QDialog::Accepted);
     }
-    EXPECT_EQ(str("CommandLineSwitches"), "-window"); // the copied game launcher string
-    EXPECT_EQ(str("CreateShortcut_ProgramGroup"), "Red Faction Levels");
-    EXPECT_EQ(str("DefaultShortcutName_Levels"), "%n (Red Faction Level)");
-    EXPECT_EQ(str("DefaultShortcutName_MODs"), "%m (Red Faction MOD)");
-    EXPECT_EQ(str("DefaultShortcutName_MODLevels"), "%n with MOD %m (Red Faction MOD+Level)");
-    for (const char* name :
-         {"AutoClose", "CreateShortcut_ProgramGroup_ProgramsMenu", "DoubleClick_LaunchLevel",
-          "CommandLineSwitches_AsInLauncher", "AssignVPP"})
-        EXPECT_EQ(dword(name), 1u) << name;
-    EXPECT_EQ(dword("DisableXPMenuStyle"), 0u);
-    if (COptionsDlg::showsGameRunner()) {
-        EXPECT_EQ(str("GameRunner"), "");
-    }
+    // The switches are the copied game launcher string.
+    expectStored({"-window", "Red Faction Levels", "%n (Red Faction Level)", "%m (Red Faction MOD)",
+                  "%n with MOD %m (Red Faction MOD+Level)", 1u, ""});
 
     // Every control reaches its own setting; the XP-style box is inverted.
     {
@@ -106,19 +120,7 @@ TEST_F(OptionsDlgTest, OkWritesEverySettingEvenUnchanged)
             edit(d, "gameRunnerEdit")->setText(QStringLiteral("/usr/bin/wine"));
         d.okButton()->click();
     }
-    EXPECT_EQ(str("CommandLineSwitches"), "-fast");
-    EXPECT_EQ(str("CreateShortcut_ProgramGroup"), "Maps");
-    EXPECT_EQ(str("DefaultShortcutName_Levels"), "L %l");
-    EXPECT_EQ(str("DefaultShortcutName_MODs"), "M %m");
-    EXPECT_EQ(str("DefaultShortcutName_MODLevels"), "ML %m %l");
-    for (const char* name :
-         {"AutoClose", "CreateShortcut_ProgramGroup_ProgramsMenu", "DoubleClick_LaunchLevel",
-          "CommandLineSwitches_AsInLauncher", "AssignVPP"})
-        EXPECT_EQ(dword(name), 0u) << name;
-    EXPECT_EQ(dword("DisableXPMenuStyle"), 1u);
-    if (COptionsDlg::showsGameRunner()) {
-        EXPECT_EQ(str("GameRunner"), "/usr/bin/wine");
-    }
+    expectStored({"-fast", "Maps", "L %l", "M %m", "ML %m %l", 0u, "/usr/bin/wine"});
 
     // And the dialog shows the stored values again.
     COptionsDlg again;
@@ -224,18 +226,11 @@ TEST_F(OptionsDlgTest, OptionsCommandChangesTheNextLaunch)
     setDword("AutoClose", 0);
     qm::RecordingProcessStarter recorder;
     qm::ScopedProcessStarter guard(&recorder);
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<COptionsDlg*>(QApplication::activeModalWidget());
-        if (!d)
-            return;
-        seen = true;
-        d->asInLauncherBox()->click();
-        d->switchesEdit()->setText(QStringLiteral("-window"));
-        d->okButton()->click();
-    });
-    frame->action(CommandId::ViewOptions)->trigger();
-    ASSERT_TRUE(seen);
+    ASSERT_TRUE(driveCommandDialog<COptionsDlg>(CommandId::ViewOptions, [](COptionsDlg& d) {
+        d.asInLauncherBox()->click();
+        d.switchesEdit()->setText(QStringLiteral("-window"));
+        d.okButton()->click();
+    }));
     select({rowOf(QStringLiteral("Glass House.vpp\t"))});
     ASSERT_TRUE(view->LaunchSelected());
     ASSERT_EQ(recorder.requests().size(), 1u);

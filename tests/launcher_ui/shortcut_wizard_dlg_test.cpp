@@ -54,20 +54,9 @@ protected:
         EXPECT_EQ(Strings(exec->end() - static_cast<long>(tail.size()), exec->end()), tail);
     }
     // Runs the wizard the list's command opens for the selected row.
-    bool runCommand(const std::function<void(CShortcutWizardDlg&)>& drive)
+    bool runCommand(const std::function<void(CShortcutWizardDlg&)>& drive) const
     {
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto* d = qobject_cast<CShortcutWizardDlg*>(QApplication::activeModalWidget());
-            if (!d)
-                return;
-            seen = true;
-            drive(*d);
-            if (d->isVisible())
-                d->reject();
-        });
-        frame->action(CommandId::LevelCreateShortcut)->trigger();
-        return seen;
+        return driveCommandDialog(CommandId::LevelCreateShortcut, drive);
     }
     static void choose(CShortcutWizardDlg& d, Loc location) { d.locationButton(location)->click(); }
     static void typeInto(QLineEdit* edit, const QString& text)

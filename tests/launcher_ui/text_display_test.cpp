@@ -145,26 +145,18 @@ TEST_F(TextBytesUi, WizardShortcutKeepsTheFileNameAndGivesWineUtf8Arguments)
     // The game as a Windows program, with wine to run it.
     std::filesystem::remove(game + "rf.exe");
     qm::demo::WriteBytes(game + "rf.exe", "MZ\x90");
-    const std::string wine = world.writeFile("bin/wine", "#!/bin/sh\n");
-    std::filesystem::permissions(wine, std::filesystem::perms::owner_all);
+    world.writeProgram("bin/wine", "#!/bin/sh\n");
     world.setEnv("PATH", world.root() + "/bin:/usr/bin:/bin");
     qm::ui::MessageBox::setAutoAnswer(true);
     ASSERT_NE(start(), nullptr);
     select({rowOf(kCafeShown + QStringLiteral(".vpp\t"))});
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<CShortcutWizardDlg*>(QApplication::activeModalWidget());
-        if (!d)
-            return;
-        seen = true;
-        EXPECT_EQ(d->nameEdit()->text(), kCafeShown + QStringLiteral(" (Red Faction Level)"));
-        d->locationButton(ShortcutLocation::Desktop)->click();
-        screenshot(d, "text-wizard.png");
-        d->finishButton()->click();
-        if (d->isVisible())
-            d->reject();
-    });
-    frame->action(CommandId::LevelCreateShortcut)->trigger();
+    const bool seen = driveCommandDialog<CShortcutWizardDlg>(
+        CommandId::LevelCreateShortcut, [&](CShortcutWizardDlg& d) {
+            EXPECT_EQ(d.nameEdit()->text(), kCafeShown + QStringLiteral(" (Red Faction Level)"));
+            d.locationButton(ShortcutLocation::Desktop)->click();
+            screenshot(&d, "text-wizard.png");
+            d.finishButton()->click();
+        });
     qm::ui::MessageBox::setAutoAnswer(false);
     ASSERT_TRUE(seen);
     // The unedited name keeps its bytes in the file name; inside, all is UTF-8.

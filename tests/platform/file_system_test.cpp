@@ -1,4 +1,5 @@
 #include "platform/file_system.h"
+#include "support/listed_names.h"
 #include "support/temp_world.h"
 
 #include <fcntl.h>
@@ -13,16 +14,6 @@ using namespace qm::fs;
 class FileSystemTest : public ::testing::Test {
 protected:
     TempWorld world;
-    std::vector<std::string> namesIn(const std::string& folder)
-    {
-        std::vector<FolderEntry> entries;
-        EXPECT_TRUE(ListFolder(folder, &entries));
-        std::vector<std::string> names;
-        for (const auto& e : entries)
-            names.push_back(e.name);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 };
 
 TEST_F(FileSystemTest, AtomicSaveReplacesALinkInsteadOfWritingThroughIt)

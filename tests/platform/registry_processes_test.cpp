@@ -1,5 +1,6 @@
 // The store under several real processes: concurrent writers and writers killed mid-import.
 #include "common/registry_script.h"
+#include "platform/exec_argv.h"
 #include "platform/registry_store.h"
 #include "support/temp_world.h"
 
@@ -25,10 +26,7 @@ pid_t spawnQmreg(const std::vector<std::string>& args)
 {
     std::vector<std::string> all{kQmreg};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = ExecPointers(all);
     pid_t pid = -1;
     if (posix_spawn(&pid, kQmreg.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return -1;

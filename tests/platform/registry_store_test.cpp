@@ -1,26 +1,19 @@
 #include "platform/registry_store.h"
+#include "support/file_size_limit.h"
+#include "support/listed_names.h"
 #include "support/temp_world.h"
 
-#include <csignal>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 namespace qm {
 namespace {
 
 using test::readFileBytes;
 using test::TempWorldTest;
+using test::valueNames;
 
 constexpr RegRoot CU = HKEY_CURRENT_USER;
 constexpr RegRoot LM = HKEY_LOCAL_MACHINE;
-
-std::vector<std::string> names(const std::vector<RegValue>& values)
-{
-    std::vector<std::string> out;
-    for (const RegValue& v : values)
-        out.push_back(v.name);
-    return out;
-}
 
 class RegistryStoreTest : public qm::test::TempWorldTest {};
 
@@ -44,7 +37,7 @@ TEST_F(RegistryStoreTest, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
     EXPECT_EQ(v->type, regtype::REG_DWORD);
     EXPECT_EQ(v->data, "bbbb");
     // The default value first, then the rest without regard to case.
-    EXPECT_EQ(names(store.values(CU, "Software\\MyKey")),
+    EXPECT_EQ(valueNames(store.values(CU, "Software\\MyKey")),
               (std::vector<std::string>{"", "b", "C", "InstallPath"}));
     // Empty parts of a path are ignored; the roots are separate trees.
     EXPECT_TRUE(store.value(CU, "\\Software\\\\MyKey\\", "b"));
@@ -193,21 +186,18 @@ TEST_F(RegistryStoreTest, StoreErrorsNameTheFileAndTheRealCause)
     // A full disk (the file-size limit stands in for it) shows up in the commit.
     RegistryStore store;
     ASSERT_TRUE(store.createKey(CU, "Big"));
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 256 << 10;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool written = store.transact([&] {
-        for (int i = 0; i < 64; ++i)
-            if (!store.setValue(CU, "Big", "v" + std::to_string(i), regtype::REG_BINARY,
-                                std::string(16 << 10, 'x')))
-                return false;
-        return true;
-    });
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    bool written = true;
+    {
+        const test::FileSizeLimit limit(256 << 10);
+        ASSERT_TRUE(limit.active());
+        written = store.transact([&] {
+            for (int i = 0; i < 64; ++i)
+                if (!store.setValue(CU, "Big", "v" + std::to_string(i), regtype::REG_BINARY,
+                                    std::string(16 << 10, 'x')))
+                    return false;
+            return true;
+        });
+    }
     EXPECT_FALSE(written);
     EXPECT_NE(store.lastError().find(store.path()), std::string::npos) << store.lastError();
     // SQLite says "disk is full" for ENOSPC and "disk I/O error" for the size limit.

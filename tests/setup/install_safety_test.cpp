@@ -78,15 +78,7 @@ uint32_t modeOf(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0xffffffffu;
 }
 
-class InstallSafetyTest : public qmsetup::test::SetupTest {
-protected:
-    static ModuleJob job(const std::string& source, const std::string& target)
-    {
-        return qmsetup::test::singleModuleJob(source, target);
-    }
-    RecordingProgress progress;
-    InstallRun run;
-};
+using InstallSafetyTest = qmsetup::test::InstallRunTest;
 
 TEST_F(InstallSafetyTest, InstalledFilesNeverKeepSetIdOrWriteBitsForOthers)
 {

@@ -4,12 +4,11 @@
 #include "setup/file_ops.h"
 #include "setup/install.h"
 #include "setup_test_support.h"
+#include "support/file_size_limit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace qmsetup;
 using qmsetup::test::RecordingProgress;
@@ -49,15 +48,7 @@ std::string hklm(const std::string& key, const std::string& value)
     return qm::ReadRegString(qm::HKEY_LOCAL_MACHINE, key, value, "<missing>");
 }
 
-class InstallTest : public qmsetup::test::SetupTest {
-protected:
-    static ModuleJob job(const std::string& source, const std::string& target)
-    {
-        return qmsetup::test::singleModuleJob(source, target);
-    }
-    RecordingProgress progress;
-    InstallRun run;
-};
+using InstallTest = qmsetup::test::InstallRunTest;
 
 TEST_F(InstallTest, TwoModuleKitEndToEnd)
 {
@@ -340,15 +331,12 @@ TEST_F(InstallTest, FailedCopyKeepsPreviousFile)
     const std::string target = world.makeDir("installed");
     world.writeFile("installed/prog", old);
 
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 1 << 20;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const InstallResult r = InstallModule(job(src, target), run, progress);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    InstallResult r = InstallResult::Ok;
+    {
+        const qm::test::FileSizeLimit limit(1 << 20);
+        ASSERT_TRUE(limit.active());
+        r = InstallModule(job(src, target), run, progress);
+    }
 
     EXPECT_EQ(r, InstallResult::CopyFailed);
     EXPECT_EQ(qm::test::readFileBytes(target + "/prog"), old);

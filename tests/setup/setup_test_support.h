@@ -91,4 +91,15 @@ protected:
     SetupTest();
 };
 
+// SetupTest for tests that install modules: one run and its recorded progress.
+class InstallRunTest : public SetupTest {
+protected:
+    static ModuleJob job(const std::string& source, const std::string& target)
+    {
+        return singleModuleJob(source, target);
+    }
+    RecordingProgress progress;
+    InstallRun run;
+};
+
 } // namespace qmsetup::test

@@ -15,6 +15,17 @@
 namespace qmsetup::test {
 namespace {
 
+// A kit page opened on a kit, with the options and module entries it fills.
+struct OpenedKitPage {
+    explicit OpenedKitPage(const Distribution& kit) : page(kit, options, entries)
+    {
+        page.initialise();
+    }
+    SetupOptions options = LoadSetupOptions("");
+    std::vector<ModuleEntry> entries;
+    CKitPage page;
+};
+
 class KitPageTest : public SetupUiTest {
 protected:
     void TearDown() override
@@ -54,10 +65,8 @@ TEST_F(KitPageTest, LowerHalfFollowsTheHighlightedModule)
 {
     const Distribution kit = makeKit({{"one", "First Tool"}, {"two", "Second Tool"}});
     writeRecord("Second Tool", 5, "1.0 (Build 5)", world.home() + "/Installed/Two");
-    SetupOptions options = LoadSetupOptions("");
-    std::vector<ModuleEntry> entries;
-    CKitPage page(kit, options, entries);
-    page.initialise();
+    OpenedKitPage opened(kit);
+    auto& [options, entries, page] = opened;
     EXPECT_EQ(page.refreshTimer().interval(), 100);
     EXPECT_TRUE(page.refreshTimer().isActive());
     ASSERT_EQ(page.moduleList()->count(), 2);
@@ -103,10 +112,8 @@ TEST_F(KitPageTest, LowerHalfFollowsTheHighlightedModule)
 TEST_F(KitPageTest, LaterModuleWinsThePrefixMatch)
 {
     const Distribution kit = makeKit({{"full", "Tools Extra"}, {"short", "Tools"}});
-    SetupOptions options = LoadSetupOptions("");
-    std::vector<ModuleEntry> entries;
-    CKitPage page(kit, options, entries);
-    page.initialise();
+    OpenedKitPage opened(kit);
+    auto& [options, entries, page] = opened;
     highlight(page, 0); // " Tools Extra" begins with the later "Tools"
     EXPECT_EQ(page.groupBox()->title(), "Tools");
     EXPECT_EQ(page.descriptionText()->text(), "About Tools");
@@ -115,10 +122,8 @@ TEST_F(KitPageTest, LaterModuleWinsThePrefixMatch)
 TEST_F(KitPageTest, NothingSelectedEndsWithTheNothingSelectedText)
 {
     const Distribution kit = makeKit({{"one", "First Tool"}, {"two", "Second Tool"}});
-    SetupOptions options = LoadSetupOptions("");
-    std::vector<ModuleEntry> entries;
-    CKitPage page(kit, options, entries);
-    page.initialise();
+    OpenedKitPage opened(kit);
+    auto& [options, entries, page] = opened;
     for (int row = 0; row < 2; ++row) {
         page.moduleList()->item(row)->setCheckState(Qt::Unchecked);
         highlight(page, row);
@@ -147,10 +152,8 @@ TEST_F(KitPageTest, SelectingANewerInstalledModuleConfiguresAtOnce)
     const Distribution kit = makeKit({{"one", "First Tool"}, {"two", "Second Tool"}});
     const std::string installed = world.home() + "/Installed/Two";
     writeRecord("Second Tool", 9, "2.0 (Build 9)", installed);
-    SetupOptions options = LoadSetupOptions("");
-    std::vector<ModuleEntry> entries;
-    CKitPage page(kit, options, entries);
-    page.initialise();
+    OpenedKitPage opened(kit);
+    auto& [options, entries, page] = opened;
     ASSERT_EQ(entries[1].state, ModuleState::NewerInstalled);
     EXPECT_EQ(entries[1].targetFolder, installed + ".OLD");
     highlight(page, 1);
@@ -203,10 +206,8 @@ TEST_F(KitPageTest, ConfiguringAnUpdateModuleReturnsItToUpdateInPlace)
     const Distribution kit = makeKit({{"one", "First Tool"}});
     const std::string installed = world.home() + "/Installed/One";
     writeRecord("First Tool", 2, "0.9 (Build 2)", installed);
-    SetupOptions options = LoadSetupOptions("");
-    std::vector<ModuleEntry> entries;
-    CKitPage page(kit, options, entries);
-    page.initialise();
+    OpenedKitPage opened(kit);
+    auto& [options, entries, page] = opened;
     highlight(page, 0);
     ASSERT_EQ(entries[0].state, ModuleState::UpdateInPlace);
     EXPECT_EQ(page.statusText()->text(), "This module will be updated.\nInstalled Version: 0.9 "

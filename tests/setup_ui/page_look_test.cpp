@@ -45,6 +45,21 @@ protected:
 
     // Every text of the page shows whole in its control: labels wrap within
     // their height, buttons and check boxes fit their text on one line.
+    // The kit written below kit/, as the setup program there finds it.
+    Distribution writtenKit() const
+    {
+        const LocateResult located = LocateDistribution(world.root() + "/kit/qmsetup");
+        EXPECT_TRUE(located.ok);
+        return located.distribution;
+    }
+    // The kit page on screen with its first module chosen.
+    static void showWithFirstModule(CKitPage& page)
+    {
+        page.initialise();
+        page.show();
+        page.moduleList()->setCurrentRow(0);
+        page.refresh();
+    }
     static void expectNothingClipped(const QWidget& page, const char* what)
     {
         for (const QLabel* l : page.findChildren<QLabel*>()) {
@@ -121,18 +136,13 @@ TEST_F(PageLookTest, NoTextOfSetupsPagesIsClipped)
                                          QStringLiteral("/qmsetup-setup-page-repair.png")));
         }
     }
-    const LocateResult located = LocateDistribution(world.root() + "/kit/qmsetup");
-    ASSERT_TRUE(located.ok);
+    const Distribution kit = writtenKit();
     std::vector<ModuleEntry> entries;
     SetupOptions kitOptions = LoadSetupOptions("");
-    CKitPage kitPage(located.distribution, kitOptions, entries);
-    kitPage.initialise();
-    kitPage.show();
-    kitPage.moduleList()->setCurrentRow(0);
-    kitPage.refresh();
+    CKitPage kitPage(kit, kitOptions, entries);
+    showWithFirstModule(kitPage);
     expectNothingClipped(kitPage, "kit page");
-    KitJob job{
-        located.distribution.setupFolder, LoadKitHeader(located.distribution.kitFile), {}, false};
+    KitJob job{kit.setupFolder, LoadKitHeader(kit.kitFile), {}, false};
     CProgressPage progress(job);
     progress.show();
     progress.runInstall();
@@ -161,23 +171,18 @@ TEST_F(PageLookTest, SetupKitAndProgressPages)
         EXPECT_EQ(page.mainButton()->text(), "I&nstall");
     }
 
-    const LocateResult located = LocateDistribution(world.root() + "/kit/qmsetup");
-    ASSERT_TRUE(located.ok);
+    const Distribution kit = writtenKit();
     std::vector<ModuleEntry> entries;
     SetupOptions kitOptions = LoadSetupOptions("");
     {
-        CKitPage page(located.distribution, kitOptions, entries);
-        page.initialise();
-        page.show();
-        page.moduleList()->setCurrentRow(0);
-        page.refresh();
+        CKitPage page(kit, kitOptions, entries);
+        showWithFirstModule(page);
         checkFrame(page, "qmsetup-kit-page.png");
     }
 
     for (ModuleEntry& e : entries)
         e.targetFolder = world.home() + "/QuorvelManager/" + e.longName;
-    KitJob job{located.distribution.setupFolder, LoadKitHeader(located.distribution.kitFile),
-               entries, false};
+    KitJob job{kit.setupFolder, LoadKitHeader(kit.kitFile), entries, false};
     CProgressPage progress(job);
     progress.show();
     progress.runInstall();

@@ -137,6 +137,13 @@ std::string TempWorld::writeFile(const std::string& relative, const std::string&
     return p;
 }
 
+std::string TempWorld::writeProgram(const std::string& relative, const std::string& bytes) const
+{
+    const std::string p = writeFile(relative, bytes);
+    std::filesystem::permissions(p, std::filesystem::perms::owner_all);
+    return p;
+}
+
 uint32_t TestSeed()
 {
     uint32_t seed = 0;

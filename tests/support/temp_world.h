@@ -30,6 +30,9 @@ public:
     std::string makeDir(const std::string& relative) const;
     // Writes a file below root() (folders created) and returns its full path.
     std::string writeFile(const std::string& relative, const std::string& bytes) const;
+    // writeFile for a script or program the test runs: only the owner may
+    // read, write and run it.
+    std::string writeProgram(const std::string& relative, const std::string& bytes) const;
 
     void setEnv(const char* name, const std::string& value);
     void unsetEnv(const char* name);

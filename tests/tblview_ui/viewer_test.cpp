@@ -134,6 +134,14 @@ protected:
             bytes.push_back(a.toStdString());
         return app->InitInstance(bytes);
     }
+    // Opens a table and brings the window up, active, as a user sees it.
+    void openActive(const std::string& table)
+    {
+        ASSERT_EQ(start({q(table)}), CGRIDLENS32LApp::Start::Run);
+        frame()->show();
+        frame()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
+    }
     CMainFrame* frame() const { return app->mainFrame(); }
     CLeftView* tree() const { return frame()->leftView(); }
     CGRIDLENS32LView* view() const { return frame()->htmlView(); }
@@ -442,10 +450,7 @@ TEST_F(ViewerTest, FailedLoadKeepsThePreviousPageAndTree)
 TEST_F(ViewerTest, NewDocumentAndEmptyTableShowNothingAndSaveWritesNothing)
 {
     const std::string weapons = world.writeFile("weapons.tbl", kWeapons);
-    ASSERT_EQ(start({q(weapons)}), CGRIDLENS32LApp::Start::Run);
-    frame()->show();
-    frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
+    ASSERT_NO_FATAL_FAILURE(openActive(weapons));
     const QDateTime before = QFileInfo(q(weapons)).lastModified();
     QTest::keyClick(frame(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(qm::test::readFileBytes(weapons), kWeapons);
@@ -510,10 +515,7 @@ TEST_F(ViewerTest, BadTablesLoadWithoutHarm)
 
 TEST_F(ViewerTest, F6MovesTheFocusBetweenThePanes)
 {
-    ASSERT_EQ(start({q(world.writeFile("weapons.tbl", kWeapons))}), CGRIDLENS32LApp::Start::Run);
-    frame()->show();
-    frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
+    ASSERT_NO_FATAL_FAILURE(openActive(world.writeFile("weapons.tbl", kWeapons)));
     view()->setFocus();
     QTest::keyClick(frame(), Qt::Key_F6);
     EXPECT_TRUE(tree()->hasFocus());
@@ -543,12 +545,39 @@ TEST_F(ViewerTest, DroppedFilesAreOpenedInTurn)
 
 namespace {
 
+// The arrow and page keys step the page as the scroll bars' own buttons do;
+// Home and End go to the top and to the end.
+TEST_F(ViewerTest, KeysScrollThePageAsTheScrollBarsDo)
+{
+    const std::string wide = "; " + std::string(2000, 'w') + "\r\n";
+    ASSERT_NO_FATAL_FAILURE(openActive(world.writeFile("keys.tbl", wide + longTable(10, 5, 20))));
+    QScrollBar* v = view()->verticalScrollBar();
+    QScrollBar* h = view()->horizontalScrollBar();
+    ASSERT_GT(v->maximum(), v->pageStep() + v->singleStep());
+    ASSERT_GT(h->maximum(), h->singleStep());
+    ASSERT_EQ(v->value(), 0);
+
+    QTest::keyClick(view(), Qt::Key_Down);
+    EXPECT_EQ(v->value(), v->singleStep());
+    QTest::keyClick(view(), Qt::Key_PageDown);
+    EXPECT_EQ(v->value(), v->singleStep() + v->pageStep());
+    QTest::keyClick(view(), Qt::Key_PageUp);
+    QTest::keyClick(view(), Qt::Key_Up);
+    EXPECT_EQ(v->value(), 0);
+    QTest::keyClick(view(), Qt::Key_Right);
+    EXPECT_EQ(h->value(), h->singleStep());
+    EXPECT_EQ(v->value(), 0);
+    QTest::keyClick(view(), Qt::Key_Left);
+    EXPECT_EQ(h->value(), 0);
+    QTest::keyClick(view(), Qt::Key_End);
+    EXPECT_EQ(v->value(), v->maximum());
+    QTest::keyClick(view(), Qt::Key_Home);
+    EXPECT_EQ(v->value(), 0);
+}
+
 TEST_F(ViewerTest, DraggingSelectsTextThatCopiesToTheClipboard)
 {
-    ASSERT_EQ(start({q(world.writeFile("weapons.tbl", kWeapons))}), CGRIDLENS32LApp::Start::Run);
-    frame()->show();
-    frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
+    ASSERT_NO_FATAL_FAILURE(openActive(world.writeFile("weapons.tbl", kWeapons)));
     QWidget* port = view()->viewport();
     const int m = CGRIDLENS32LView::kMargin, h = view()->lineHeight();
     // From the start of line 1 to past the end of line 2.
@@ -794,10 +823,7 @@ TEST_F(ViewerTest, LoadingShowsWaitCursorAndProgressInTheStatusBar)
 
 TEST_F(ViewerTest, FindBarFindsInThePageAndTheTreeFollows)
 {
-    ASSERT_EQ(start({q(world.writeFile("weapons.tbl", kLfWeapons))}), CGRIDLENS32LApp::Start::Run);
-    frame()->show();
-    frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame()));
+    ASSERT_NO_FATAL_FAILURE(openActive(world.writeFile("weapons.tbl", kLfWeapons)));
     FindBar* bar = frame()->findBar();
     EXPECT_TRUE(bar->isHidden());
     QTest::keyClick(frame(), Qt::Key_F, Qt::ControlModifier);

@@ -1,6 +1,7 @@
 // The file-system facade on Win32.
 #include "platform/file_system.h"
 #include "platform/target_folder.h"
+#include "support/listed_names.h"
 #include "win_support.h"
 
 #include <algorithm>
@@ -10,16 +11,7 @@ namespace {
 
 using namespace qm::fs;
 
-std::vector<std::string> namesIn(const std::string& folder)
-{
-    std::vector<FolderEntry> entries;
-    EXPECT_TRUE(ListFolder(folder, &entries));
-    std::vector<std::string> names;
-    for (const auto& e : entries)
-        names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using qm::test::namesIn;
 
 // Every byte value, CR LF and the old end-of-file mark among them: nothing
 // may be translated on the way.

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "platform/process_start.h"
 #include "platform/registry_store.h"
+#include "support/listed_names.h"
 #include "win_support.h"
 
 namespace qm::wintest {
@@ -13,13 +14,7 @@ namespace {
 constexpr RegRoot CU = HKEY_CURRENT_USER;
 constexpr RegRoot LM = HKEY_LOCAL_MACHINE;
 
-std::vector<std::string> names(const std::vector<RegValue>& values)
-{
-    std::vector<std::string> out;
-    for (const RegValue& v : values)
-        out.push_back(v.name);
-    return out;
-}
+using qm::test::valueNames;
 
 // What Windows' own reg.exe prints for a key, run as its own process.
 std::string regQuery(const std::string& folder, const std::string& parameters)
@@ -61,7 +56,7 @@ TEST_F(WinTest, StoreKeepsNamesCaseAndBytesOnTheRealRegistry)
     EXPECT_EQ(v->name, "InstallPath");
     EXPECT_EQ(v->type, regtype::REG_DWORD);
     EXPECT_EQ(v->data, "bbbb");
-    EXPECT_EQ(names(store.values(CU, k + "\\MyKey")),
+    EXPECT_EQ(valueNames(store.values(CU, k + "\\MyKey")),
               (std::vector<std::string>{"", "b", "C", "InstallPath"}));
     EXPECT_TRUE(store.value(CU, "\\" + k + "\\\\MyKey\\", "b"));
     EXPECT_FALSE(store.value(LM, k + "\\MyKey", "b"));

@@ -6,6 +6,7 @@
 #include "platform/process_start.h"
 #include "platform/special_folders.h"
 #include "platform/win32/shell_link.h"
+#include "support/listed_names.h"
 #include "win_support.h"
 
 namespace qm::wintest {
@@ -85,13 +86,7 @@ TEST_F(ShellTest, ShortcutsAreRealShellLinksWithTheTargetsFolder)
     ASSERT_EQ(CreateShortcutSetup(old, rf, "-mod X", "Mod"), kShortcutOk);
     EXPECT_EQ(win32::ReadShellLink(old + "\\Mod")->arguments, "-mod X");
     const std::vector<std::string> expected{"Glass.lnk", "PLAYDECK32.lnk", "Upper.LNK"};
-    std::vector<fs::FolderEntry> entries;
-    ASSERT_TRUE(fs::ListFolder(links, &entries));
-    std::vector<std::string> names;
-    for (const auto& e : entries)
-        names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, expected);
+    EXPECT_EQ(qm::test::namesIn(links), expected);
 
     // A Windows-1252 level name arrives as its characters.
     ASSERT_EQ(CreateShortcutLauncher(links + "\\", rf, "-level Caf\xe9", "Caf\xe9.lnk"),

@@ -22,15 +22,23 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::darkGreen); }
 };
 
+// An edit in the dialog that does not take its first focus: a button far
+// off does.
+QLineEdit* EditWithoutFocus(QDialog& dlg)
+{
+    auto* holder = new QPushButton("Holder", &dlg);
+    holder->setGeometry(300, 300, 80, 24);
+    auto* edit = new QLineEdit(&dlg);
+    edit->setGeometry(10, 10, 120, 22);
+    return edit;
+}
+
 } // namespace
 
 TEST_F(FlatLookTest, EditShowsThinFrameThatTurnsSunkenWhenHotOrFocused)
 {
     QDialog dlg;
-    auto* holder = new QPushButton("Holder", &dlg); // takes the dialog's first focus
-    holder->setGeometry(300, 300, 80, 24);
-    auto* edit = new QLineEdit(&dlg);
-    edit->setGeometry(10, 10, 120, 22);
+    QLineEdit* edit = EditWithoutFocus(dlg);
     auto* bare = new QLineEdit(&dlg);
     bare->setFrame(false);
     bare->setGeometry(10, 60, 120, 22);
@@ -128,10 +136,7 @@ TEST_F(FlatLookTest, OnlyDialogsAreTakenInDialogMode)
 TEST_F(FlatLookTest, NothingChangesWhileTheMouseIsGrabbed)
 {
     QDialog dlg;
-    auto* holder = new QPushButton("Holder", &dlg); // takes the dialog's first focus
-    holder->setGeometry(300, 300, 80, 24);
-    auto* edit = new QLineEdit(&dlg);
-    edit->setGeometry(10, 10, 120, 22);
+    QLineEdit* edit = EditWithoutFocus(dlg);
     auto* other = new QPushButton("Other", &dlg);
     other->setGeometry(10, 60, 80, 24);
     open(dlg);
@@ -155,10 +160,7 @@ TEST_F(FlatLookTest, NothingChangesWhileTheMouseIsGrabbed)
 TEST_F(FlatLookTest, HotFrameIsNotRepaintedWhileItStaysHot)
 {
     QDialog dlg;
-    auto* holder = new QPushButton("Holder", &dlg); // takes the dialog's first focus
-    holder->setGeometry(300, 300, 80, 24);
-    auto* edit = new QLineEdit(&dlg);
-    edit->setGeometry(10, 10, 120, 22);
+    QLineEdit* edit = EditWithoutFocus(dlg);
     open(dlg);
     FlatControl* control = manager().controlOf(edit);
     ASSERT_NE(control, nullptr);

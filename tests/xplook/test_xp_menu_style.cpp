@@ -43,6 +43,17 @@ QImage Paint(XpMenuStyle& style, const QStyleOptionMenuItem& item)
     return img;
 }
 
+// A checked item "A" in the XP look on a 32-bit screen.
+QImage PaintChecked(const QPalette& pal, QStyleOptionMenuItem::CheckType type)
+{
+    XpMenuStyle style(true);
+    style.setDisplayDepth(32);
+    QStyleOptionMenuItem item = Item("A", pal);
+    item.checkType = type;
+    item.checked = true;
+    return Paint(style, item);
+}
+
 QColor At(const QImage& img, int x, int y)
 {
     return img.pixelColor(x, y);
@@ -133,13 +144,8 @@ TEST(XpMenuDrawing, SeparatorLineStartsRightOfTheIconColumn)
 
 TEST(XpMenuDrawing, TickHasSevenColumnsOfThreePixels)
 {
-    XpMenuStyle style(true);
-    style.setDisplayDepth(32);
     const QPalette pal = DistinctPalette();
-    QStyleOptionMenuItem item = Item("A", pal);
-    item.checkType = QStyleOptionMenuItem::NonExclusive;
-    item.checked = true;
-    const QImage img = Paint(style, item);
+    const QImage img = PaintChecked(pal, QStyleOptionMenuItem::NonExclusive);
     const QColor mark = pal.color(QPalette::WindowText);
     const QColor cell = Lighten(pal.color(QPalette::Highlight), 0.85);
     // t = (24 - 20 - 4) / 2 = 0: the check cell's corner is (2, 2), the mark's (7, 6).
@@ -161,13 +167,8 @@ TEST(XpMenuDrawing, TickHasSevenColumnsOfThreePixels)
 
 TEST(XpMenuDrawing, RadioItemShowsADot)
 {
-    XpMenuStyle style(true);
-    style.setDisplayDepth(32);
     const QPalette pal = DistinctPalette();
-    QStyleOptionMenuItem item = Item("A", pal);
-    item.checkType = QStyleOptionMenuItem::Exclusive;
-    item.checked = true;
-    const QImage img = Paint(style, item);
+    const QImage img = PaintChecked(pal, QStyleOptionMenuItem::Exclusive);
     const QColor mark = pal.color(QPalette::WindowText);
     EXPECT_EQ(At(img, 7, 6), mark);
     EXPECT_EQ(At(img, 12, 11), mark);

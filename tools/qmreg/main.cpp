@@ -1,7 +1,7 @@
 // qmreg: the command-line registry editor over the suite's settings store.
 #include "common/registry_script.h"
-#include "platform/file_system.h"
 #include "platform/environment.h"
+#include "platform/file_system.h"
 #include "platform/registry_store.h"
 
 #include <cerrno>
@@ -138,6 +138,25 @@ std::optional<KeyRef> parseKey(const std::string& full, std::string& error)
         return std::nullopt;
     }
     return KeyRef{split->first, split->second};
+}
+
+// The switches and the key of a command that changes a key and takes no
+// further argument; nullopt with the usage error in err.
+std::optional<KeyRef> changeCommand(const std::vector<std::string>& argv, const char* switches,
+                                    const std::string& command, const std::string& positionalHint,
+                                    Args& a, std::string& err)
+{
+    if (!parseArgs(argv, switches, a, err))
+        return std::nullopt;
+    if (a.key.empty()) {
+        err = command + " needs a key";
+        return std::nullopt;
+    }
+    if (!a.positional.empty()) {
+        err = "unexpected argument " + a.positional[0] + " (" + positionalHint + ")";
+        return std::nullopt;
+    }
+    return parseKey(a.key, err);
 }
 
 std::string fullName(const KeyRef& k, const std::string& storedPath)
@@ -361,13 +380,7 @@ int cmdAdd(const std::vector<std::string>& argv)
 {
     Args a;
     std::string err;
-    if (!parseArgs(argv, " v ve t d f ", a, err))
-        return usageError(err);
-    if (a.key.empty())
-        return usageError("add needs a key");
-    if (!a.positional.empty())
-        return usageError("unexpected argument " + a.positional[0] + " (values go after /d)");
-    const auto k = parseKey(a.key, err);
+    const auto k = changeCommand(argv, " v ve t d f ", "add", "values go after /d", a, err);
     if (!k)
         return usageError(err);
     const std::string type = qm::RegFold(a.type.value_or("REG_SZ"));
@@ -409,13 +422,7 @@ int cmdDelete(const std::vector<std::string>& argv)
 {
     Args a;
     std::string err;
-    if (!parseArgs(argv, " v ve f ", a, err))
-        return usageError(err);
-    if (a.key.empty())
-        return usageError("delete needs a key");
-    if (!a.positional.empty())
-        return usageError("unexpected argument " + a.positional[0] + " (name a value with /v)");
-    const auto k = parseKey(a.key, err);
+    const auto k = changeCommand(argv, " v ve f ", "delete", "name a value with /v", a, err);
     if (!k)
         return usageError(err);
     if (!a.valueName && k->path.find_first_not_of('\\') == std::string::npos)
