@@ -238,11 +238,9 @@ bool StartProgram(const std::string& program, const std::string& parameters,
 bool ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments,
                     std::string* error)
 {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    std::vector<std::string> strings{program};
+    strings.insert(strings.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = ExecPointers(strings);
     ::execv(program.c_str(), argv.data());
     if (error)
         *error = std::strerror(errno);
