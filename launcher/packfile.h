@@ -1,70 +1,31 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
+// The launcher reads packfiles through the packfile core the two packfile
+// tools share; these are its names for it.
 
-namespace qm::fs {
-struct FileInfo;
-}
+#include "vpp/level.h"
+#include "vpp/packfile.h"
 
 namespace playdeck {
 
-inline constexpr uint32_t kVppSignature = 0x51890ACE;
-inline constexpr uint32_t kVppVersion = 1;
-inline constexpr int64_t kVppBlock = 2048;
-inline constexpr int64_t kVppDirEntrySize = 64;
-inline constexpr int64_t kVppNameSize = 60;
+inline constexpr uint32_t kVppSignature = qm::vpp::kSignature;
+inline constexpr uint32_t kVppVersion = qm::vpp::kVersion;
+inline constexpr int64_t kVppBlock = qm::vpp::kBlock;
+inline constexpr int64_t kVppDirEntrySize = qm::vpp::kRecordSize;
+inline constexpr int64_t kVppNameSize = qm::vpp::kNameField;
 
 // x rounded up to the next multiple of 2048 (x itself when it is one).
 constexpr int64_t AlignUp2048(int64_t x)
 {
-    return (x + kVppBlock - 1) / kVppBlock * kVppBlock;
+    return qm::vpp::AlignUp(x);
 }
 
-// The three strings a level file carries about itself, as stored (8-bit).
-struct LevelInfo {
-    std::string levelName;
-    std::string author;
-    std::string date;
-    bool operator==(const LevelInfo&) const = default;
-};
-
-// Bumped whenever what the level-file name matches or what ReadLevelInfo
-// reads changes: catalogue caches written under another number are ignored.
-inline constexpr uint32_t kLevelRulesVersion = 2;
-
-// The packfile's own name, lower-cased, without its last 4 characters, plus
-// ".rfl": the name of the level file a level packfile carries.
-std::string LevelFileNameFor(const std::string& packfilePath);
-
-// Every name the level file of that packfile may carry in its directory:
-// LevelFileNameFor, and when the packfile's file name is UTF-8 (an archive
-// unpacked on Linux) its Windows-1252 spelling too, as the entries inside
-// were written on Windows.
-std::vector<std::string> LevelFileNamesFor(const std::string& packfilePath);
-
-// A directory entry names the level file when it equals one of names without
-// regard to case: folded as Windows-1252 folds (A-Z and \xC0-\xDE except
-// \xD7), or as the process locale lower-cases single bytes.
-bool LevelFileNameMatches(std::string_view entry, const std::vector<std::string>& names);
-
-// Offset of the data block of the level file named like the packfile, or -1
-// when the file cannot be read, is no version-1 packfile, or holds no such
-// entry. Reads only the header and the directory up to the match.
-int32_t FindRflInVpp(const std::string& path);
-
-// Reads the level name, author and date of the packfile's level file. False
-// (outputs untouched) when the packfile is no level or the level-information
-// offset points outside the file; a string cut short by the end of the file
-// ends there.
-bool ReadLevelInfo(const std::string& path, std::string& levelName, std::string& author,
-                   std::string& date);
-std::optional<LevelInfo> ReadLevelInfo(const std::string& path);
-// The same, also giving what the opened file was (kind Missing when it could
-// not be opened), so a cache can key the answer to exactly that file.
-std::optional<LevelInfo> ReadLevelInfo(const std::string& path, qm::fs::FileInfo* fileInfo);
+using qm::vpp::FindRflInVpp;
+using qm::vpp::kLevelRulesVersion;
+using qm::vpp::LevelFileNameFor;
+using qm::vpp::LevelFileNameMatches;
+using qm::vpp::LevelFileNamesFor;
+using qm::vpp::LevelInfo;
+using qm::vpp::ReadLevelInfo;
 
 } // namespace playdeck

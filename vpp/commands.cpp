@@ -7,6 +7,7 @@
 #include "vpp/names.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace qm::vpp {
 
@@ -35,6 +36,65 @@ int FindItem(const PackfileDocument& doc, const std::string& name)
         return i;
     const int j = doc.find(EntryNameForFile(name));
     return j;
+}
+
+void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& err);
+
+bool IsAscii(std::string_view bytes)
+{
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+void AppendNumber(std::string& text, uint64_t value)
+{
+    char digits[24];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+// The listing is formatted straight from the directory bytes and goes out in
+// large writes: copying entries, or writing line by line through the stream,
+// costs more than reading the directory.
+int ListPackfile(const std::string& packfile, std::ostream& out, std::ostream& err)
+{
+    constexpr size_t kChunk = size_t(1) << 16;
+    std::string text;
+    text.reserve(kChunk + 128);
+    std::vector<std::string> warnings;
+    std::string error;
+    fs::ReadFile file;
+    bool ok = file.open(packfile);
+    if (!ok)
+        error = "Cannot open " + DisplayUtf8(packfile) + ": " + file.error();
+    else
+        ok = ScanDirectory(
+            file,
+            [&](const EntryView& e) {
+                if (IsAscii(e.name))
+                    text += e.name; // ASCII is its own display form
+                else
+                    text += DisplayUtf8(e.name);
+                text += '\t';
+                AppendNumber(text, e.size);
+                text += '\t';
+                AppendNumber(text, uint64_t(e.offset));
+                text += '\n';
+                if (text.size() >= kChunk) {
+                    out.write(text.data(), std::streamsize(text.size()));
+                    text.clear();
+                }
+            },
+            &warnings, &error);
+    if (!ok) {
+        err << DisplayUtf8(packfile) << ": " << error << '\n';
+        return kExitBadPackfile;
+    }
+    out.write(text.data(), std::streamsize(text.size()));
+    out.flush();
+    PrintWarnings(warnings, err);
+    return kExitOk;
 }
 
 void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& err)
@@ -81,6 +141,8 @@ int RunPeekCommand(const std::vector<std::string>& argsIn, std::ostream& out, st
         return kExitUsage;
     }
     const std::string& packfile = args[1];
+    if (list)
+        return ListPackfile(packfile, out, err);
     Directory dir;
     std::string error;
     if (!ReadDirectory(packfile, &dir, &error)) {
@@ -88,11 +150,6 @@ int RunPeekCommand(const std::vector<std::string>& argsIn, std::ostream& out, st
         return kExitBadPackfile;
     }
     PrintWarnings(dir.warnings, err);
-    if (list) {
-        for (const Entry& e : dir.entries)
-            out << DisplayUtf8(e.name) << '\t' << e.size << '\t' << e.offset << '\n';
-        return kExitOk;
-    }
 
     std::vector<size_t> indices;
     int code = kExitOk;

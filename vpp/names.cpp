@@ -2,6 +2,7 @@
 
 #include "common/display_text.h"
 #include "platform/file_system.h"
+#include "vpp/level.h"
 #include "vpp/packfile.h"
 
 #include <algorithm>
@@ -172,11 +173,13 @@ std::string LevelListingWarning(const std::vector<std::string>& names, const std
 {
     if (std::none_of(names.begin(), names.end(), EndsWithRfl))
         return {};
+    // The launcher's own rule, so the note and the launcher never disagree.
+    const std::vector<std::string> targets = LevelFileNamesFor(path);
+    if (std::any_of(names.begin(), names.end(),
+                    [&](const std::string& n) { return LevelFileNameMatches(n, targets); }))
+        return {};
     std::string base = fs::FileNameOf(path);
     base.resize(base.size() > 4 ? base.size() - 4 : 0);
-    const std::string wanted = EntryNameForFile(base) + ".rfl";
-    if (FindName(names, wanted) >= 0 || FindName(names, base + ".rfl") >= 0)
-        return {};
     return "The launcher lists this packfile as a level only when it holds \"" + DisplayUtf8(base) +
            ".rfl\"; rename the level file or the packfile.";
 }

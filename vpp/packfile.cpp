@@ -47,8 +47,9 @@ class DuplicateFinder {
 public:
     explicit DuplicateFinder(size_t count) : m_slots(Slots()), m_hashes(Hashes())
     {
+        // At most two thirds full: short probes, and few fresh pages to touch.
         size_t slots = 16;
-        while (slots < count * 2)
+        while (slots < count + count / 2)
             slots *= 2;
         m_slots.assign(slots, 0);
         m_hashes.clear();
@@ -62,17 +63,19 @@ public:
             m_hashes = {};
         }
     }
-    // The index of an earlier entry with the same name, or -1; remembers this one.
-    int64_t add(const std::vector<Entry>& entries, size_t index)
+    // The index of an earlier entry with the same name, or -1; remembers this
+    // one. nameOf(i) gives the name of entry i < index.
+    template <typename NameOf> int64_t add(NameOf nameOf, size_t index)
     {
-        const std::string& name = entries[index].name;
+        const std::string_view name = nameOf(index);
         // Folded eight bytes at a time, then mixed per word, not per byte.
+        const std::array<unsigned char, 256>& fold = FoldTable();
         uint64_t h = name.size() * 0x9E3779B97F4A7C15ull;
         for (size_t at = 0; at < name.size(); at += 8) {
             uint64_t word = 0;
             const size_t n = std::min<size_t>(8, name.size() - at);
             for (size_t k = 0; k < n; ++k)
-                word |= uint64_t(FoldTable()[static_cast<unsigned char>(name[at + k])]) << (8 * k);
+                word |= uint64_t(fold[static_cast<unsigned char>(name[at + k])]) << (8 * k);
             h = (h ^ word) * 0xFF51AFD7ED558CCDull;
             h ^= h >> 32;
         }
@@ -87,7 +90,7 @@ public:
                 m_slots[slot] = uint32_t(index + 1);
                 return -1;
             }
-            if (m_hashes[held - 1] == h && SameName(entries[held - 1].name, name))
+            if (m_hashes[held - 1] == h && SameName(nameOf(held - 1), name))
                 return int64_t(held - 1);
         }
     }
@@ -110,17 +113,50 @@ private:
 
 } // namespace
 
-uint32_t LoadU32(const unsigned char* p)
+Header HeaderAt(const unsigned char* p)
 {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return {LoadU32(p), LoadU32(p + 4), static_cast<int32_t>(LoadU32(p + 8)), LoadU32(p + 12)};
 }
 
-void StoreU32(unsigned char* p, uint32_t v)
+namespace {
+// The header block and the first 32 records: one read covers the directory
+// of most packfiles.
+constexpr size_t kFirstRead = size_t(kBlock + 32 * kRecordSize);
+constexpr int64_t kRecordsPerRead = 1024;
+} // namespace
+
+DirectoryCursor::DirectoryCursor(const fs::ReadFile& file) : m_file(file), m_block(kFirstRead)
 {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-    p[2] = static_cast<unsigned char>(v >> 16);
-    p[3] = static_cast<unsigned char>(v >> 24);
+    const size_t got = file.readAt(m_block.data(), m_block.size(), 0);
+    if (got < size_t(kHeaderSize))
+        return;
+    m_header = HeaderAt(m_block.data());
+    m_isPackfile = m_header.isVersion1();
+    m_held = got > size_t(kBlock) ? int64_t(got - size_t(kBlock)) / kRecordSize : 0;
+    m_at = size_t(kBlock);
+}
+
+bool DirectoryCursor::next(Record* record)
+{
+    if (!m_isPackfile || m_index >= m_header.count)
+        return false;
+    if (m_index >= m_first + m_held) {
+        const int64_t want = std::min<int64_t>(m_header.count - m_index, kRecordsPerRead);
+        m_block.resize(size_t(want * kRecordSize));
+        const size_t got =
+            m_file.readAt(m_block.data(), m_block.size(), kBlock + m_index * kRecordSize);
+        m_first = m_index;
+        m_held = int64_t(got) / kRecordSize;
+        m_at = 0;
+        if (m_held == 0) {
+            m_header.count = int32_t(m_index); // the file ends inside the directory
+            return false;
+        }
+    }
+    *record = RecordAt(m_block.data() + m_at);
+    m_at += size_t(kRecordSize);
+    ++m_index;
+    return true;
 }
 
 uint64_t Directory::dataBytes() const
@@ -131,7 +167,8 @@ uint64_t Directory::dataBytes() const
     return total;
 }
 
-bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error)
+bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error)
 {
     auto fail = [error](std::string message) {
         if (error)
@@ -142,14 +179,14 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
     if (fileSize < uint64_t(kHeaderSize) || bytes.size() < size_t(kHeaderSize))
         return fail(Format("The file is too short for a packfile header (%llu bytes).",
                            static_cast<unsigned long long>(fileSize)));
-    const uint32_t signature = LoadU32(data);
-    if (signature != kSignature)
+    const Header header = HeaderAt(data);
+    if (header.signature != kSignature)
         return fail(Format("Not a Red Faction packfile: the signature is 0x%08X, not 0x51890ACE.",
-                           signature));
-    const uint32_t version = LoadU32(data + 4);
-    if (version != kVersion)
-        return fail(Format("Packfile version %u is not supported (only version 1 is).", version));
-    const auto count = static_cast<int32_t>(LoadU32(data + 8));
+                           header.signature));
+    if (header.version != kVersion)
+        return fail(
+            Format("Packfile version %u is not supported (only version 1 is).", header.version));
+    const int32_t count = header.count;
     if (count < 0)
         return fail(Format("The header gives a negative entry count (%d).", count));
     const uint64_t directoryEnd = uint64_t(kBlock) + uint64_t(count) * uint64_t(kRecordSize);
@@ -161,89 +198,141 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
     if (directoryEnd > bytes.size())
         return fail("The directory could not be read.");
 
-    // First every size and offset, so a bad packfile leaves the output alone;
-    // then the entries, into the output's own storage (a reread reuses it).
-    auto recordAt = [data](int32_t i) { return data + kBlock + int64_t(i) * kRecordSize; };
-    auto nameOf = [&](int32_t i) {
-        const char* name = reinterpret_cast<const char*>(recordAt(i));
-        return std::string(name, strnlen(name, size_t(kNameField)));
-    };
+    // First every size and offset, so nothing of a bad packfile is handed on.
+    auto recordAt = [data](int64_t i) { return RecordAt(data + kBlock + i * kRecordSize); };
     int64_t offset = FirstDataOffset(count);
     for (int32_t i = 0; i < count; ++i) {
-        const uint32_t size = LoadU32(recordAt(i) + kNameField);
-        if (size > uint32_t(INT32_MAX))
+        const Record record = recordAt(i);
+        if (record.size < 0)
             return fail(Format("Entry %d (%s) claims %u bytes, more than a packfile can hold.",
-                               i + 1, Quoted(nameOf(i)).c_str(), size));
-        const uint64_t end = uint64_t(offset) + size;
+                               i + 1, Quoted(std::string(record.name)).c_str(),
+                               uint32_t(record.size)));
+        const uint64_t end = uint64_t(offset) + uint64_t(record.size);
         if (end > fileSize)
             return fail(Format("Entry %d (%s) ends at byte %llu, past the end of the file (%llu "
                                "bytes).",
-                               i + 1, Quoted(nameOf(i)).c_str(),
+                               i + 1, Quoted(std::string(record.name)).c_str(),
                                static_cast<unsigned long long>(end),
                                static_cast<unsigned long long>(fileSize)));
-        offset += AlignUp(size);
+        offset += AlignUp(record.size);
     }
 
-    Directory& dir = *out;
-    dir.fileSize = fileSize;
-    dir.totalSizeField = LoadU32(data + 12);
-    dir.warnings.clear();
-    dir.entries.resize(size_t(count));
+    if (warnings)
+        warnings->clear();
+    auto warn = [warnings](std::string text) {
+        if (warnings)
+            warnings->push_back(std::move(text));
+    };
     offset = FirstDataOffset(count);
     DuplicateFinder duplicates{size_t(count)};
+    const auto nameOf = [&recordAt](size_t i) { return recordAt(int64_t(i)).name; };
     for (int32_t i = 0; i < count; ++i) {
-        const unsigned char* record = recordAt(i);
-        const char* name = reinterpret_cast<const char*>(record);
-        const size_t length = strnlen(name, size_t(kNameField));
-        Entry& e = dir.entries[size_t(i)];
-        e.name.assign(name, length);
-        e.size = LoadU32(record + kNameField);
-        e.offset = offset;
-        if (length == size_t(kNameField))
-            dir.warnings.push_back(
-                Format("Entry %d (%s) fills all 60 bytes of its name without a closing zero; "
-                       "the game may read it wrongly.",
-                       i + 1, Quoted(e.name).c_str()));
+        const Record record = recordAt(i);
+        const EntryView e{record.name, uint32_t(record.size), offset};
+        if (e.name.size() == size_t(kNameField))
+            warn(Format("Entry %d (%s) fills all 60 bytes of its name without a closing zero; "
+                        "the game may read it wrongly.",
+                        i + 1, Quoted(std::string(e.name)).c_str()));
         if (e.name.empty())
-            dir.warnings.push_back(Format("Entry %d has no name.", i + 1));
-        const int64_t first = duplicates.add(dir.entries, size_t(i));
+            warn(Format("Entry %d has no name.", i + 1));
+        const int64_t first = duplicates.add(nameOf, size_t(i));
         if (first >= 0)
-            dir.warnings.push_back(Format("Entry %d (%s) has the name of entry %lld; the game "
-                                          "only finds the first.",
-                                          i + 1, Quoted(e.name).c_str(),
-                                          static_cast<long long>(first + 1)));
+            warn(Format("Entry %d (%s) has the name of entry %lld; the game only finds the first.",
+                        i + 1, Quoted(std::string(e.name)).c_str(),
+                        static_cast<long long>(first + 1)));
+        visit(e);
         offset += AlignUp(e.size);
     }
     return true;
 }
 
+bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error)
+{
+    // Into the output's own storage (a reread reuses it), and only once the
+    // whole directory was found sound.
+    std::vector<std::string> warnings;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t at = 0;
+    const bool ok = ScanDirectory(
+        bytes, fileSize,
+        [&](const EntryView& view) {
+            if (at == 0)
+                out->entries.resize(size_t(HeaderAt(data).count));
+            Entry& e = out->entries[at++];
+            e.name.assign(view.name);
+            e.size = view.size;
+            e.offset = view.offset;
+        },
+        &warnings, error);
+    if (!ok)
+        return false;
+    out->entries.resize(at);
+    out->fileSize = fileSize;
+    out->totalSizeField = HeaderAt(data).totalSize;
+    out->warnings = std::move(warnings);
+    return true;
+}
+
+namespace {
+// Header and directory bytes of file into one buffer per thread, kept between
+// reads and never zero-filled: fresh pages for every directory cost more than
+// reading it. Empty when the header is no packfile's or the directory does not
+// fit the file: the parser then reports from the header bytes alone.
+std::string_view ReadDirectoryBytes(const fs::ReadFile& file, unsigned char (&first)[kHeaderSize],
+                                    size_t* firstGot, bool* readFailed)
+{
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local size_t capacity = 0;
+    *readFailed = false;
+    *firstGot = file.readAt(first, sizeof first, 0);
+    const Header header = HeaderAt(first);
+    const uint64_t end =
+        uint64_t(kBlock) + uint64_t(header.count < 0 ? 0 : header.count) * kRecordSize;
+    if (*firstGot < sizeof first || !header.isVersion1() || header.count < 0 || end > file.size())
+        return {};
+    if (capacity < end || capacity > (size_t(4) << 20)) {
+        // A huge directory does not stay in memory.
+        buffer.reset(new char[size_t(end)]);
+        capacity = size_t(end);
+    }
+    std::memcpy(buffer.get(), first, sizeof first);
+    if (!file.readExact(buffer.get() + kBlock, size_t(end - kBlock), kBlock)) {
+        *readFailed = true;
+        return {};
+    }
+    return {buffer.get(), size_t(end)};
+}
+
+template <typename Parse>
+bool ReadAndParse(const fs::ReadFile& file, std::string* error, Parse parse)
+{
+    unsigned char first[kHeaderSize] = {};
+    size_t got = 0;
+    bool readFailed = false;
+    const std::string_view bytes = ReadDirectoryBytes(file, first, &got, &readFailed);
+    if (readFailed) {
+        if (error)
+            *error = "The directory could not be read.";
+        return false;
+    }
+    return parse(bytes.empty() ? std::string_view(reinterpret_cast<const char*>(first), got)
+                               : bytes);
+}
+} // namespace
+
 bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error)
 {
-    const uint64_t fileSize = file.size();
-    unsigned char header[kHeaderSize] = {};
-    const size_t got = file.readAt(header, sizeof header, 0);
-    if (got < sizeof header)
-        return ParseDirectory({reinterpret_cast<const char*>(header), got}, fileSize, out, error);
-    const auto count = static_cast<int32_t>(LoadU32(header + 8));
-    const uint64_t end = uint64_t(kBlock) + uint64_t(count < 0 ? 0 : count) * kRecordSize;
-    // Only a directory that fits in the file is read; the parser reports the rest.
-    if (LoadU32(header) != kSignature || LoadU32(header + 4) != kVersion || count < 0 ||
-        end > fileSize)
-        return ParseDirectory({reinterpret_cast<const char*>(header), got}, fileSize, out, error);
-    // One buffer per thread, kept between reads: fresh pages for every directory
-    // cost more than reading it. The parser reads the header and records only.
-    thread_local std::vector<char> buffer;
-    if (buffer.size() < end)
-        buffer.resize(size_t(end));
-    std::memcpy(buffer.data(), header, sizeof header);
-    bool ok = file.readExact(buffer.data() + kBlock, size_t(end - kBlock), kBlock);
-    if (ok)
-        ok = ParseDirectory({buffer.data(), size_t(end)}, fileSize, out, error);
-    else if (error)
-        *error = "The directory could not be read.";
-    if (buffer.size() > (size_t(4) << 20))
-        buffer = {}; // a huge directory does not stay in memory
-    return ok;
+    return ReadAndParse(file, error, [&](std::string_view bytes) {
+        return ParseDirectory(bytes, file.size(), out, error);
+    });
+}
+
+bool ScanDirectory(const fs::ReadFile& file, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error)
+{
+    return ReadAndParse(file, error, [&](std::string_view bytes) {
+        return ScanDirectory(bytes, file.size(), visit, warnings, error);
+    });
 }
 
 bool ReadDirectory(const std::string& path, Directory* out, std::string* error)
@@ -257,6 +346,51 @@ bool ReadDirectory(const std::string& path, Directory* out, std::string* error)
     return ReadDirectory(file, out, error);
 }
 
+std::optional<LevelInfo> ReadLevelStrings(const fs::ReadFile& file, int64_t pos, int64_t end)
+{
+    // Three strings of at most 32767 bytes each; most sets fit the first read.
+    constexpr size_t kFirstInfoRead = 512;
+    constexpr int64_t kLongest = 3 * (2 + INT16_MAX);
+    if (pos < 0 || pos > end - 2)
+        return std::nullopt;
+    const size_t avail = size_t(std::min(end - pos, kLongest));
+    std::string block(std::min(kFirstInfoRead, avail), '\0');
+    size_t got = file.readAt(block.data(), block.size(), pos);
+    // Bytes of the three strings together; known once their lengths are.
+    const auto needed = [&block](size_t have) -> size_t {
+        size_t at = 0;
+        for (int s = 0; s < 3; ++s) {
+            if (at + 2 > have)
+                return at + 2;
+            const int16_t n = LoadI16(reinterpret_cast<const unsigned char*>(block.data() + at));
+            at += 2 + size_t(n > 0 ? n : 0);
+        }
+        return at;
+    };
+    for (size_t need = needed(got); need > got && got == block.size() && got < avail;
+         need = needed(got)) {
+        const size_t more = std::min(std::max(need, block.size() * 2), avail);
+        block.resize(more);
+        got += file.readAt(block.data() + got, more - got, pos + int64_t(got));
+    }
+    block.resize(got);
+    if (got < 2)
+        return std::nullopt;
+    LevelInfo info;
+    size_t at = 0;
+    for (std::string* s : {&info.levelName, &info.author, &info.date}) {
+        if (at + 2 > got)
+            break; // later strings cut off by the end are empty
+        const int16_t n = LoadI16(reinterpret_cast<const unsigned char*>(block.data() + at));
+        at += 2;
+        if (n <= 0)
+            continue;
+        s->assign(block, at, std::min(size_t(n), got - at));
+        at += size_t(n);
+    }
+    return info;
+}
+
 std::optional<LevelInfo> ReadLevelInfoAt(const fs::ReadFile& file, int64_t base, int64_t limit)
 {
     const int64_t end =
@@ -264,24 +398,10 @@ std::optional<LevelInfo> ReadLevelInfoAt(const fs::ReadFile& file, int64_t base,
     unsigned char x[4];
     if (base < 0 || base + 20 > end || !file.readExact(x, sizeof x, base + 16))
         return std::nullopt;
-    int64_t pos = base + static_cast<int32_t>(LoadU32(x)) + 12;
-    if (pos < base || pos + 2 > end)
+    const int64_t pos = base + static_cast<int32_t>(LoadU32(x)) + 12;
+    if (pos < base)
         return std::nullopt;
-    LevelInfo info;
-    for (std::string* s : {&info.levelName, &info.author, &info.date}) {
-        unsigned char length[2];
-        if (pos + 2 > end || !file.readExact(length, 2, pos))
-            break; // later strings cut off by the end are empty
-        pos += 2;
-        const int16_t n = LoadI16(length);
-        if (n <= 0)
-            continue;
-        const int64_t take = std::min<int64_t>(n, end - pos);
-        s->resize(size_t(take));
-        s->resize(file.readAt(s->data(), s->size(), pos));
-        pos += n;
-    }
-    return info;
+    return ReadLevelStrings(file, pos, end);
 }
 
 } // namespace qm::vpp

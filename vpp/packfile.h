@@ -7,6 +7,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +42,66 @@ constexpr int64_t FirstDataOffset(int64_t count)
     return kBlock + AlignUp(count * kRecordSize);
 }
 
+// Little-endian, as every number in a packfile; inline, as the directory
+// walks call them for every record.
+inline uint32_t LoadU32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+inline void StoreU32(unsigned char* p, uint32_t v)
+{
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+    p[2] = static_cast<unsigned char>(v >> 16);
+    p[3] = static_cast<unsigned char>(v >> 24);
+}
+
+// The 16 header bytes as stored.
+struct Header {
+    uint32_t signature = 0;
+    uint32_t version = 0;
+    int32_t count = 0;
+    uint32_t totalSize = 0;
+    bool isVersion1() const { return signature == kSignature && version == kVersion; }
+};
+Header HeaderAt(const unsigned char* p);
+
+// One 64-byte directory record as stored: the name cut at the first zero.
+struct Record {
+    std::string_view name;
+    int32_t size = 0;
+};
+inline Record RecordAt(const unsigned char* p)
+{
+    const char* name = reinterpret_cast<const char*>(p);
+    return {{name, strnlen(name, size_t(kNameField))},
+            static_cast<int32_t>(LoadU32(p + kNameField))};
+}
+
+// Walks the directory of an open packfile record by record for readers that
+// stop early and forgive a short file (the launcher looking for its level):
+// the header and the first 32 records come in one read, further records 1024
+// to a read. A directory cut short by the end of the file ends there.
+class DirectoryCursor {
+public:
+    explicit DirectoryCursor(const fs::ReadFile& file);
+    // The header was read and names a version-1 packfile.
+    bool isPackfile() const { return m_isPackfile; }
+    int32_t count() const { return m_header.count; }
+    // The next record (valid until the next call), false after the last one.
+    bool next(Record* record);
+
+private:
+    const fs::ReadFile& m_file;
+    Header m_header;
+    bool m_isPackfile = false;
+    std::vector<unsigned char> m_block;
+    int64_t m_index = 0; // of the next record
+    int64_t m_first = 0; // records held in m_block: [m_first, m_first + m_held)
+    int64_t m_held = 0;
+    size_t m_at = 0; // of record m_index in m_block
+};
+
 struct Entry {
     std::string name; // Windows-1252 bytes as stored, cut at the first zero
     uint32_t size = 0;
@@ -68,6 +130,22 @@ bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, s
 bool ReadDirectory(const std::string& path, Directory* out, std::string* error);
 bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error);
 
+// An entry as a scan hands it on: the name points into the directory bytes
+// and is valid during the call only.
+struct EntryView {
+    std::string_view name;
+    uint32_t size = 0;
+    int64_t offset = 0;
+};
+using EntryVisitor = std::function<void(const EntryView&)>;
+// The checks of ParseDirectory, then every entry in order to visit without a
+// copy of the directory (a listing of ten thousand entries needs none).
+// Nothing is visited when the packfile has a fault; warnings as Directory's.
+bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error);
+bool ScanDirectory(const fs::ReadFile& file, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error);
+
 // The three strings a level file carries about itself, as stored (8-bit).
 struct LevelInfo {
     std::string levelName;
@@ -82,8 +160,9 @@ struct LevelInfo {
 // short by the end end there.
 std::optional<LevelInfo> ReadLevelInfoAt(const fs::ReadFile& file, int64_t base,
                                          int64_t limit = -1);
-
-uint32_t LoadU32(const unsigned char* p);
-void StoreU32(unsigned char* p, uint32_t v);
+// The three strings of the level information starting at pos, read as far as
+// end: a string cut short there ends there, later ones are empty. Nothing when
+// not even the first length lies before end.
+std::optional<LevelInfo> ReadLevelStrings(const fs::ReadFile& file, int64_t pos, int64_t end);
 
 } // namespace qm::vpp

@@ -1,8 +1,7 @@
+#include "platform/file_system.h"
+#include "platform/process_start.h"
 #include "vpp/commands.h"
-#include "vpp/ui/peek_frame.h"
-#include "xplook/flat_look.h"
 
-#include <QApplication>
 #include <iostream>
 
 int main(int argc, char** argv)
@@ -12,13 +11,11 @@ int main(int argc, char** argv)
     if (qm::vpp::IsPeekCommand(args))
         return qm::vpp::RunPeekCommand(args, std::cout, std::cerr);
 
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("PACKPEEK32"));
-    qm::xp::FlatLookManager::Instance().InstallHook(qm::xp::HookMode::OnDialogInit);
-    packpeek::CMainFrame frame;
-    frame.show();
-    // The launcher passes the packfile as one argument.
-    if (!args.empty())
-        frame.OpenPackfile(args.front());
-    return qapp.exec();
+    // The window is a program of its own beside this one, so that a command
+    // never waits for Qt to load; it takes over this process and its arguments.
+    const std::string window = qm::fs::FolderOf(qm::fs::ProgramPath()) + "packpeek32_window";
+    std::string error;
+    qm::ReplaceProcess(window, args, &error);
+    std::cerr << "packpeek32: cannot start " << window << ": " << error << '\n';
+    return qm::vpp::kExitBadPackfile;
 }

@@ -33,6 +33,15 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
     return answer(dir, [&] { return QFileDialog::getOpenFileName(parent, caption, dir, filter); });
 }
 
+QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption,
+                                         const QString& dir, const QString& filter)
+{
+    lastDefault() = dir;
+    if (auto queuedAnswer = queued().take())
+        return queuedAnswer->isEmpty() ? QStringList() : QStringList{*queuedAnswer};
+    return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+}
+
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption,
                                     const QString& defaultPath, const QString& filter)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 namespace qm::ui {
@@ -10,6 +11,9 @@ class FileDialog {
 public:
     static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                    const QString& filter);
+    // Several files at once; a queued answer is one file (an empty one: Cancel).
+    static QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                        const QString& filter);
     // The framework's save dialog asks before overwriting; so does this one.
     static QString getSaveFileName(QWidget* parent, const QString& caption,
                                    const QString& defaultPath, const QString& filter);

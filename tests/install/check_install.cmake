@@ -17,7 +17,7 @@ macro(fail text)
   string(APPEND failures "${text}\n")
 endmacro()
 
-foreach(program playdeck32 gridlens32l qmsetup uninstqm qmreg)
+foreach(program playdeck32 gridlens32l qmsetup uninstqm qmreg packpeek32 packpeek32_window packforge32)
   if(NOT EXISTS "${PREFIX}/${BINDIR}/${program}")
     fail("missing program ${BINDIR}/${program}")
   endif()

@@ -10,6 +10,7 @@ namespace qm::vpp::test {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 class VppCommandLineTest : public qm::test::TempWorldTest {
 protected:
@@ -45,6 +46,18 @@ TEST_F(VppCommandLineTest, ListPrintsNameSizeOffsetAndFailsOnABadPackfile)
     EXPECT_EQ(out, "");
     EXPECT_THAT(err, HasSubstr("Not a Red Faction packfile"));
     EXPECT_EQ(run("packpeek32", {"--list"}, &out, &err), kExitUsage);
+
+    // A listing does not wait for Qt to load: the command program needs none
+    // of it (the window is packpeek32_window's).
+    QProcess trace;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LD_TRACE_LOADED_OBJECTS"), QStringLiteral("1"));
+    trace.setProcessEnvironment(env);
+    trace.start(QStringLiteral(QM_BIN_DIR "/packpeek32"), {});
+    ASSERT_TRUE(trace.waitForFinished(60000));
+    const std::string libraries = trace.readAllStandardOutput().toStdString();
+    EXPECT_THAT(libraries, HasSubstr("libc.so"));
+    EXPECT_THAT(libraries, Not(HasSubstr("libQt6")));
 }
 
 TEST_F(VppCommandLineTest, ExtractNamedEntriesAndOverwriteOnlyWhenAsked)

@@ -123,5 +123,47 @@ TEST_F(VppReaderTest, LevelInformationStaysInsideItsEntry)
     EXPECT_EQ(partial->author, "");
 }
 
+// The launcher's walk and the tools' reader see the same records across the
+// cursor's read boundaries (32 records with the header, then 1024 a read); a
+// directory cut short ends the walk at its last whole record.
+TEST_F(VppReaderTest, TheLenientWalkSeesWhatTheStrictReaderSees)
+{
+    std::vector<VppEntry> entries;
+    for (int i = 0; i < 1100; ++i)
+        entries.push_back({"e" + std::to_string(i) + ".tga", std::string(size_t(i % 3), 'x')});
+    const std::string bytes = BuildVpp(entries);
+    Directory dir;
+    ASSERT_EQ(read(bytes, &dir), "");
+    fs::ReadFile file(world.root() + "/p.vpp");
+    DirectoryCursor cursor(file);
+    ASSERT_TRUE(cursor.isPackfile());
+    EXPECT_EQ(cursor.count(), 1100);
+    Record record;
+    size_t seen = 0;
+    while (cursor.next(&record)) {
+        ASSERT_LT(seen, dir.entries.size());
+        EXPECT_EQ(record.name, dir.entries[seen].name) << seen;
+        EXPECT_EQ(uint32_t(record.size), dir.entries[seen].size) << seen;
+        ++seen;
+    }
+    EXPECT_EQ(seen, 1100u);
+
+    // Cut inside record 1050: the walk gives the 1049 whole ones and stops.
+    const std::string cut = world.writeFile("cut.vpp", bytes.substr(0, 2048 + 64 * 1049 + 30));
+    fs::ReadFile cutFile(cut);
+    DirectoryCursor cutCursor(cutFile);
+    seen = 0;
+    while (cutCursor.next(&record))
+        ++seen;
+    EXPECT_EQ(seen, 1049u);
+    EXPECT_FALSE(cutCursor.next(&record));
+    EXPECT_THAT(read(bytes.substr(0, 2048 + 64 * 1049 + 30), &dir), HasSubstr("past the end"));
+
+    VppLayout version2;
+    version2.version = 2;
+    fs::ReadFile foreign(world.writeFile("v2.vpp", BuildVpp({{"a", "x"}}, version2)));
+    EXPECT_FALSE(DirectoryCursor(foreign).isPackfile());
+}
+
 } // namespace
 } // namespace qm::vpp::test

@@ -56,6 +56,16 @@ TEST_F(ForgeFrameTest, TheNameIsCheckedAsItIsTyped)
     EXPECT_TRUE(dlg.okButton()->isEnabled());
     EXPECT_EQ(dlg.reason()->text(), "8 of 59 bytes used.");
     EXPECT_EQ(dlg.nameBytes(), "caf\xE9.tbl");
+
+    // Every reason fits the dialog as shown: a shown dialog does not grow as the user types.
+    ASSERT_TRUE(frame.document().addBytes(std::string(59, 'n'), "3", &error));
+    dlg.show();
+    for (const QString& typed : {QString(59, 'N'), QString(60, 'x'), QStringLiteral("A.TBL")}) {
+        dlg.edit()->setText(typed);
+        QLabel* reason = dlg.reason();
+        EXPECT_GE(reason->height(), reason->heightForWidth(reason->width()))
+            << reason->text().toStdString();
+    }
 }
 
 TEST_F(ForgeFrameTest, ALevelPackfileIsNamedSoTheLauncherListsIt)

@@ -45,14 +45,19 @@ CNameDlg::CNameDlg(QWidget* parent, const qm::vpp::PackfileDocument& doc, int in
     if (index >= 0 && size_t(index) < doc.items().size())
         m_original = doc.items()[size_t(index)].name;
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("&Name inside the packfile:"), this));
+    auto* label = new QLabel(QStringLiteral("&Name inside the packfile:"), this);
+    layout->addWidget(label);
     m_edit = new QLineEdit(qm::DisplayText(m_original), this);
     m_edit->setObjectName(QStringLiteral("name"));
+    label->setBuddy(m_edit); // Alt+N, and the & is no longer shown as such
     layout->addWidget(m_edit);
     m_reason = new QLabel(this);
     m_reason->setObjectName(QStringLiteral("reason"));
     m_reason->setWordWrap(true);
     m_reason->setMinimumWidth(360);
+    // Room for the longest reason as the user types: a shown dialog does not grow.
+    m_reason->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_reason->setMinimumHeight(3 * m_reason->fontMetrics().lineSpacing());
     layout->addWidget(m_reason);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
@@ -187,9 +192,11 @@ void CMainFrame::refresh(int select)
     m_view->addTopLevelItems(rows);
     if (select >= 0)
         selectIndex(select);
-    m_status->setText(QStringLiteral("%1 entries, %2 bytes")
-                          .arg(m_doc.items().size())
-                          .arg(packtools::GroupedNumber(total)));
+    m_status->setText(
+        QStringLiteral("%1 %2, %3 bytes")
+            .arg(m_doc.items().size())
+            .arg(m_doc.items().size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
+            .arg(packtools::GroupedNumber(total)));
     setWindowTitle(documentName() + (m_doc.modified() ? QStringLiteral("*") : QString()) +
                    QStringLiteral(" - ") + Title());
     emit m_view->itemSelectionChanged();
@@ -364,10 +371,13 @@ int CMainFrame::AddPaths(const std::vector<std::string>& paths, bool recursive)
 
 void CMainFrame::OnAddFiles()
 {
-    const QString file = qm::ui::FileDialog::getOpenFileName(
-        this, QStringLiteral("Add File"), QString(), QStringLiteral("All files (*)"));
-    if (!file.isEmpty())
-        AddPaths({Bytes(file)}, false);
+    const QStringList files = qm::ui::FileDialog::getOpenFileNames(
+        this, QStringLiteral("Add Files"), QString(), QStringLiteral("All files (*)"));
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(Bytes(file));
+    if (!paths.empty())
+        AddPaths(paths, false);
 }
 
 void CMainFrame::OnAddFolder()

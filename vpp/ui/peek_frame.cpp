@@ -369,7 +369,8 @@ void CMainFrame::refreshStatus()
     const int shown = m_proxy->rowCount();
     const int total = m_model->rowCount();
     const QString bytes = packtools::GroupedNumber(m_dir.dataBytes());
-    m_status->setText(shown == total ? QStringLiteral("%1 entries, %2 bytes").arg(total).arg(bytes)
+    const QString one = total == 1 ? QStringLiteral("entry") : QStringLiteral("entries");
+    m_status->setText(shown == total ? QStringLiteral("%1 %2, %3 bytes").arg(total).arg(one, bytes)
                                      : QStringLiteral("%1 of %2 entries shown, %3 bytes in all")
                                            .arg(shown)
                                            .arg(total)

@@ -1,0 +1,19 @@
+#include "vpp/ui/peek_frame.h"
+#include "xplook/flat_look.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    // Arguments stay bytes: a packfile path may not be UTF-8.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("PACKPEEK32"));
+    qm::xp::FlatLookManager::Instance().InstallHook(qm::xp::HookMode::OnDialogInit);
+    packpeek::CMainFrame frame;
+    frame.show();
+    // The launcher passes the packfile as one argument.
+    if (!args.empty())
+        frame.OpenPackfile(args.front());
+    return qapp.exec();
+}
