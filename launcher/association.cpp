@@ -3,6 +3,7 @@
 #include "common/registry_script.h"
 #include "common/settings.h"
 #include "platform/file_system.h"
+#include "platform/process_start.h"
 #include "platform/special_folders.h"
 #include "platform/string_util.h"
 
@@ -43,7 +44,8 @@ std::string AssociationScriptText(const std::string& exe)
     script.key(cls);
     script.key(cls + "\\shell");
     script.key(cls + "\\shell\\open");
-    script.key(cls + "\\shell\\open\\command").defaultValue("\"" + exe + "\" \"%1\"");
+    script.key(cls + "\\shell\\open\\command")
+        .defaultValue(qm::QuoteWindowsArgument(exe) + " \"%1\"");
     return script.text();
 }
 

@@ -5,6 +5,7 @@
 #include "common/ui/message_box.h"
 #include "platform/desktop_association.h"
 #include "platform/file_system.h"
+#include "platform/process_start.h"
 #include "tblview/ui/commands.h"
 #include "tblview/ui/gridlens_doc.h"
 #include "tblview/ui/gridlens_view.h"
@@ -39,7 +40,8 @@ QPrinter& CGRIDLENS32LApp::printer()
 
 void CGRIDLENS32LApp::RegisterShellFileTypes(const std::string& programPath)
 {
-    const std::string quoted = "\"" + programPath + "\"";
+    // Windows quoting: a quote in a folder name must not end the program's path.
+    const std::string quoted = qm::QuoteWindowsArgument(programPath);
     const std::string classes = "Software\\Classes\\";
     const std::string type = classes + kFileTypeId;
     qm::WriteRegString(qm::HKEY_LOCAL_MACHINE, classes + ".TBL", "", kFileTypeId);

@@ -1,5 +1,6 @@
 #include "common/settings.h"
 #include "launcher/association.h"
+#include "platform/process_start.h"
 #include "support/temp_world.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,12 @@ TEST_F(AssociationTest, WritesBesideTheProgramAndAppliesIt)
     EXPECT_EQ(qm::ReadRegString(qm::HKEY_LOCAL_MACHINE, "Software\\Classes\\.VPP", "", ""),
               "Quorvel.Manager.PLAYDECK32");
     EXPECT_EQ(StoredCommand(), "\"" + exe + "\" \"%1\"");
+
+    // A quote in a folder name stays inside the program's argument.
+    const std::string quoted = world.makeDir("Say \"Hi\"") + "/playdeck32";
+    ASSERT_EQ(WriteAssociationScript(quoted).outcome, AssociationOutcome::WrittenBesideProgram);
+    EXPECT_EQ(qm::SplitWindowsCommandLine(StoredCommand()),
+              (std::vector<std::string>{quoted, "%1"}));
 }
 
 TEST_F(AssociationTest, AssignVppZeroLeavesTheLastAssociationAndAnyOtherValueRewritesIt)
