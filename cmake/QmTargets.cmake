@@ -103,3 +103,28 @@ macro(qm_add_area_folders)
     add_subdirectory(${_dir})
   endforeach()
 endmacro()
+
+# qm_window_program(program WINDOW_SOURCES ... WINDOW_LIBS ...): the program's
+# window in a library of its own (lib<program>_window), which the program
+# loads with qm::RunWindowLibrary only when a window is wanted, so its command
+# lines start without the widget toolkit. The program itself is defined by
+# the caller; this adds the library, its install rule and QM_WINDOW_LIBRARY.
+function(qm_window_program program)
+  cmake_parse_arguments(A "" "" "WINDOW_SOURCES;WINDOW_LIBS" ${ARGN})
+  set(lib ${program}_window)
+  add_library(${lib} SHARED ${A_WINDOW_SOURCES})
+  target_link_libraries(${lib} PRIVATE ${A_WINDOW_LIBS} qm_warnings)
+  set_target_properties(${lib} PROPERTIES CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  if(NOT WIN32)
+    # Only the entry leaves the library; the static libraries inside keep theirs.
+    target_link_options(${lib} PRIVATE LINKER:--exclude-libs,ALL)
+    # Only the libraries the command-line paths really call load at start.
+    target_link_options(${program} PRIVATE LINKER:--as-needed)
+  endif()
+  target_compile_definitions(${program} PRIVATE QM_WINDOW_LIBRARY="$<TARGET_FILE_NAME:${lib}>")
+  add_dependencies(${program} ${lib})
+  install(TARGETS ${lib} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()

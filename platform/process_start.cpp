@@ -235,16 +235,4 @@ bool StartProgram(const std::string& program, const std::string& parameters,
         ProcessStartRequest{program, SplitWindowsCommandLine(parameters), workingFolder, {}});
 }
 
-bool ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments,
-                    std::string* error)
-{
-    std::vector<std::string> strings{program};
-    strings.insert(strings.end(), arguments.begin(), arguments.end());
-    const std::vector<char*> argv = ExecPointers(strings);
-    ::execv(program.c_str(), argv.data());
-    if (error)
-        *error = std::strerror(errno);
-    return false;
-}
-
 } // namespace qm

@@ -87,12 +87,6 @@ std::vector<std::string> ArgumentsForWindowsProgram(std::vector<std::string> arg
 // failed to be; error says why.
 bool SpawnDetached(const ProcessStartRequest& request, std::string* error);
 
-// Runs program in place of this process (argv[0] is program, then arguments):
-// the process, its id and its open streams go on as that program. Returns only
-// when that failed, error saying why.
-bool ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments,
-                    std::string* error);
-
 // The request that actually runs program: a ".exe" that is not a native
 // executable runs through "wine" when that is on PATH (nothing otherwise),
 // its arguments as ArgumentsForWindowsProgram gives them.

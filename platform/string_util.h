@@ -22,14 +22,20 @@ inline std::string asciiLower(std::string s)
     return s;
 }
 
-constexpr bool equalsNoCase(std::string_view a, std::string_view b)
+// Equal once both sides are folded byte by byte.
+template <class Fold> constexpr bool equalsFolded(std::string_view a, std::string_view b, Fold fold)
 {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
+        if (fold(a[i]) != fold(b[i]))
             return false;
     return true;
+}
+
+constexpr bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    return equalsFolded(a, b, [](char c) { return asciiLower(c); });
 }
 
 constexpr bool endsWithNoCase(std::string_view s, std::string_view suffix)

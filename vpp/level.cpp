@@ -3,6 +3,7 @@
 #include "common/display_text.h"
 #include "common/settings.h"
 #include "platform/file_system.h"
+#include "platform/string_util.h"
 
 #include <cctype>
 #include <climits>
@@ -36,16 +37,6 @@ char FoldLevelByte(char c)
 char FoldLocale(char c)
 {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool SameFolded(std::string_view a, std::string_view b, char (*fold)(char))
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    return true;
 }
 
 // Offset of the level file's data block in the open packfile, or -1. As
@@ -97,7 +88,7 @@ std::vector<std::string> LevelFileNamesFor(const std::string& packfilePath)
 bool LevelFileNameMatches(std::string_view entry, const std::vector<std::string>& names)
 {
     for (const std::string& name : names)
-        if (SameFolded(entry, name, FoldLevelByte) || SameFolded(entry, name, FoldLocale))
+        if (equalsFolded(entry, name, FoldLevelByte) || equalsFolded(entry, name, FoldLocale))
             return true;
     return false;
 }

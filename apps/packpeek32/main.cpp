@@ -1,5 +1,4 @@
-#include "platform/file_system.h"
-#include "platform/process_start.h"
+#include "common/window_library.h"
 #include "vpp/commands.h"
 
 #include <iostream>
@@ -11,11 +10,7 @@ int main(int argc, char** argv)
     if (qm::vpp::IsPeekCommand(args))
         return qm::vpp::RunPeekCommand(args, std::cout, std::cerr);
 
-    // The window is a program of its own beside this one, so that a command
-    // never waits for Qt to load; it takes over this process and its arguments.
-    const std::string window = qm::fs::FolderOf(qm::fs::ProgramPath()) + "packpeek32_window";
-    std::string error;
-    qm::ReplaceProcess(window, args, &error);
-    std::cerr << "packpeek32: cannot start " << window << ": " << error << '\n';
-    return qm::vpp::kExitBadPackfile;
+    // The window is loaded only now, so that a command never waits for Qt.
+    return qm::RunWindowLibrary("packpeek32", QM_WINDOW_LIBRARY, "Packpeek32WindowMain", argc,
+                                argv);
 }

@@ -1,9 +1,12 @@
+// PACKPEEK32's window, in a library of its own so that a listing starts
+// without the widget toolkit.
+#include "common/window_library.h"
 #include "vpp/ui/peek_frame.h"
 #include "xplook/flat_look.h"
 
 #include <QApplication>
 
-int main(int argc, char** argv)
+extern "C" QM_WINDOW_ENTRY int Packpeek32WindowMain(int argc, char** argv)
 {
     // Arguments stay bytes: a packfile path may not be UTF-8.
     const std::vector<std::string> args(argv + 1, argv + argc);

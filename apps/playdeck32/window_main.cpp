@@ -1,5 +1,6 @@
 // The launcher's window, kept in a library of its own so that `playdeck32
 // --list` and `--where` start without loading the widget toolkit.
+#include "common/window_library.h"
 #include "launcher/ui/playdeck32_app.h"
 
 #include <QApplication>
@@ -7,13 +8,7 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#define QM_WINDOW_EXPORT __declspec(dllexport)
-#else
-#define QM_WINDOW_EXPORT __attribute__((visibility("default")))
-#endif
-
-extern "C" QM_WINDOW_EXPORT int Playdeck32WindowMain(int argc, char** argv)
+extern "C" QM_WINDOW_ENTRY int Playdeck32WindowMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // argv as the system gave it (Qt has taken its own options out): a path

@@ -8,15 +8,13 @@
 
 #include <wininet.h>
 
-// WinINet, as the setup of the old suite used: the system's proxy settings,
-// no cache, no cookies, no dialogs. Redirects are followed here so that
-// their number is bounded and https never falls back to http.
+// WinINet: the system's proxy settings, no cache, no cookies, no dialogs.
+// Redirects are followed here so that their number is bounded and https never
+// falls back to http.
 
 namespace qm {
 
 namespace {
-
-HttpClient* g_client = nullptr;
 
 using win32::Wide;
 
@@ -155,17 +153,18 @@ HttpResult WinInetHttpClient::getToFile(const std::string& url, const std::strin
     }
 }
 
+namespace {
+ServiceSlot<HttpClient, WinInetHttpClient> g_client;
+}
+
 HttpClient& CurrentHttpClient()
 {
-    static WinInetHttpClient standard;
-    return g_client ? *g_client : standard;
+    return g_client.current();
 }
 
 HttpClient* SetHttpClient(HttpClient* client)
 {
-    HttpClient* previous = g_client;
-    g_client = client;
-    return previous;
+    return g_client.install(client);
 }
 
 } // namespace qm

@@ -9,7 +9,7 @@
 namespace qm {
 
 namespace {
-UrlOpener* g_opener = nullptr;
+ServiceSlot<UrlOpener, DesktopUrlOpener> g_opener;
 }
 
 bool DesktopUrlOpener::open(const std::string& url)
@@ -27,15 +27,12 @@ bool DesktopUrlOpener::open(const std::string& url)
 
 UrlOpener& CurrentUrlOpener()
 {
-    static DesktopUrlOpener desktop;
-    return g_opener ? *g_opener : desktop;
+    return g_opener.current();
 }
 
 UrlOpener* SetUrlOpener(UrlOpener* opener)
 {
-    UrlOpener* previous = g_opener;
-    g_opener = opener;
-    return previous;
+    return g_opener.install(opener);
 }
 
 bool OpenUrl(const std::string& url)

@@ -48,7 +48,7 @@ TEST_F(VppCommandLineTest, ListPrintsNameSizeOffsetAndFailsOnABadPackfile)
     EXPECT_EQ(run("packpeek32", {"--list"}, &out, &err), kExitUsage);
 
     // A listing does not wait for Qt to load: the command program needs none
-    // of it (the window is packpeek32_window's).
+    // of it (the window is in libpackpeek32_window).
     QProcess trace;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LD_TRACE_LOADED_OBJECTS"), QStringLiteral("1"));
