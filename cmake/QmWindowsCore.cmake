@@ -43,8 +43,9 @@ qm_win_sources(_platform DIR ${PROJECT_SOURCE_DIR}/platform
 qm_win_library(platform_core SOURCES ${_platform}
   LIBS qm_display_text ${QM_WIN32_LIBS})
 
+# Loading the tools and window libraries is the Qt programs' business.
 qm_win_sources(_common DIR ${PROJECT_SOURCE_DIR}/common
-  EXCLUDE qt_text.cpp tools_library.cpp display_text.cpp
+  EXCLUDE qt_text.cpp tools_library.cpp window_library.cpp display_text.cpp
   EXTRA ${QM_WIN32_DIR}/shortcut.cpp)
 qm_win_library(common_core SOURCES ${_common} LIBS platform_core)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/common/update_server.cpp PROPERTIES
@@ -63,7 +64,7 @@ qm_win_library(qm_demo_game SOURCES ${PROJECT_SOURCE_DIR}/demo/demo_game/packfil
 # The launcher's core: catalogue, launch decision and game start. rf.exe runs
 # directly there, so the Linux runner code finds no runner to put in front.
 qm_win_sources(_launcher DIR ${PROJECT_SOURCE_DIR}/launcher)
-qm_win_library(launcher_core SOURCES ${_launcher} LIBS common_core platform_core)
+qm_win_library(launcher_core SOURCES ${_launcher} LIBS vpp_core common_core platform_core)
 add_executable(qm_list_levels ${PROJECT_SOURCE_DIR}/demo/list_levels/main.cpp)
 target_link_libraries(qm_list_levels PRIVATE launcher_core qm_warnings)
 
