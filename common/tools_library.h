@@ -10,13 +10,6 @@ namespace qm {
 // A missing library or entry does nothing. Returns whether the entry ran.
 bool CallToolsLibrary(const char* entry);
 
-// Where the library was searched first: the running program's folder.
-std::string ToolsLibraryCandidateBesideProgram();
-
-// Where an installed suite keeps it: the library folder of the install
-// prefix, seen from the program's folder ("" when not configured).
-std::string ToolsLibraryCandidateInstalled();
-
 // Loads the library from exactly this file instead of searching for it (tests
 // load a library of their own); "" restores the normal search.
 void SetToolsLibraryPath(const std::string& path);

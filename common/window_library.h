@@ -12,6 +12,11 @@
 
 namespace qm {
 
+// Where one of the suite's own libraries is: beside the running program (the
+// build, a kit install), else in the install prefix's library folder; "" when
+// in neither.
+std::string FindSuiteLibrary(const std::string& fileName);
+
 // A program whose window lives in a library of its own, so that its command
 // lines start without the widget toolkit: loads libraryFile from beside the
 // program (the build, a kit install), else from the install prefix's library

@@ -6,10 +6,6 @@
 
 namespace qm {
 
-namespace {
-ServiceSlot<UrlOpener, DesktopUrlOpener> g_opener;
-}
-
 bool DesktopUrlOpener::open(const std::string& url)
 {
     // xdg-open is what the desktop services use on a free desktop; it needs no
@@ -17,21 +13,6 @@ bool DesktopUrlOpener::open(const std::string& url)
     return QProcess::startDetached(
         QStringLiteral("xdg-open"),
         QStringList{QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size()))});
-}
-
-UrlOpener& CurrentUrlOpener()
-{
-    return g_opener.current();
-}
-
-UrlOpener* SetUrlOpener(UrlOpener* opener)
-{
-    return g_opener.install(opener);
-}
-
-bool OpenUrl(const std::string& url)
-{
-    return CurrentUrlOpener().open(url);
 }
 
 } // namespace qm

@@ -8,10 +8,6 @@
 
 namespace qm {
 
-namespace {
-ServiceSlot<UrlOpener, DesktopUrlOpener> g_opener;
-}
-
 bool DesktopUrlOpener::open(const std::string& url)
 {
     // The shell's "open" hands the address to the user's browser.
@@ -23,21 +19,6 @@ bool DesktopUrlOpener::open(const std::string& url)
     sei.lpFile = address.c_str();
     sei.nShow = SW_SHOWNORMAL;
     return ShellExecuteExW(&sei) != FALSE;
-}
-
-UrlOpener& CurrentUrlOpener()
-{
-    return g_opener.current();
-}
-
-UrlOpener* SetUrlOpener(UrlOpener* opener)
-{
-    return g_opener.install(opener);
-}
-
-bool OpenUrl(const std::string& url)
-{
-    return CurrentUrlOpener().open(url);
 }
 
 } // namespace qm
