@@ -5,6 +5,7 @@
 #include "vpp/names.h"
 
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -43,28 +44,28 @@ const std::array<unsigned char, 256>& FoldTable()
 
 // Finds names used twice without building a folded copy of every name: a
 // directory of ten thousand entries is read in little more than its read.
+// Each slot holds an entry's index and, in the bits the index leaves, part of
+// its hash: one small table to touch, and a name is compared again only when
+// those bits match.
 class DuplicateFinder {
 public:
-    explicit DuplicateFinder(size_t count) : m_slots(Slots()), m_hashes(Hashes())
+    explicit DuplicateFinder(size_t count)
+        : m_slots(Slots()), m_indexBits(std::bit_width(uint32_t(count)))
     {
-        // At most two thirds full: short probes, and few fresh pages to touch.
+        // At most two thirds full: short probes.
         size_t slots = 16;
         while (slots < count + count / 2)
             slots *= 2;
         m_slots.assign(slots, 0);
-        m_hashes.clear();
-        m_hashes.reserve(count);
     }
     ~DuplicateFinder()
     {
         // Kept for the next directory, unless a huge one would pin the memory.
-        if (m_slots.capacity() > kKeep) {
+        if (m_slots.capacity() > kKeep)
             m_slots = {};
-            m_hashes = {};
-        }
     }
     // The index of an earlier entry with the same name, or -1; remembers this
-    // one. nameOf(i) gives the name of entry i < index.
+    // one. nameOf(i) gives the name of entry i <= index.
     template <typename NameOf> int64_t add(NameOf nameOf, size_t index)
     {
         const std::string_view name = nameOf(index);
@@ -82,16 +83,18 @@ public:
         h ^= h >> 33; // spread into the low bits the slot is taken from
         h *= 0xC4CEB9FE1A85EC53ull;
         h ^= h >> 33;
-        m_hashes.push_back(h);
+        const uint32_t indexMask = uint32_t((uint64_t(1) << m_indexBits) - 1);
+        const uint32_t tag = uint32_t(h >> 32) & ~indexMask;
         const size_t mask = m_slots.size() - 1;
         for (size_t slot = size_t(h) & mask;; slot = (slot + 1) & mask) {
             const uint32_t held = m_slots[slot];
             if (held == 0) {
-                m_slots[slot] = uint32_t(index + 1);
+                m_slots[slot] = tag | uint32_t(index + 1);
                 return -1;
             }
-            if (m_hashes[held - 1] == h && SameName(nameOf(held - 1), name))
-                return int64_t(held - 1);
+            const size_t other = (held & indexMask) - 1;
+            if ((held & ~indexMask) == tag && SameName(nameOf(other), name))
+                return int64_t(other);
         }
     }
 
@@ -102,13 +105,8 @@ private:
         thread_local std::vector<uint32_t> slots;
         return slots;
     }
-    static std::vector<uint64_t>& Hashes()
-    {
-        thread_local std::vector<uint64_t> hashes;
-        return hashes;
-    }
-    std::vector<uint32_t>& m_slots; // entry index + 1, 0: free
-    std::vector<uint64_t>& m_hashes;
+    std::vector<uint32_t>& m_slots; // tag | entry index + 1; 0: free
+    int m_indexBits;                // enough for the entry count
 };
 
 } // namespace
@@ -122,7 +120,6 @@ namespace {
 // The header block and the first 32 records: one read covers the directory
 // of most packfiles.
 constexpr size_t kFirstRead = size_t(kBlock + 32 * kRecordSize);
-constexpr int64_t kRecordsPerRead = 1024;
 } // namespace
 
 DirectoryCursor::DirectoryCursor(const fs::ReadFile& file) : m_file(file), m_block(kFirstRead)
@@ -167,19 +164,66 @@ uint64_t Directory::dataBytes() const
     return total;
 }
 
-bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor& visit,
-                   std::vector<std::string>* warnings, std::string* error)
+namespace {
+
+// The directory's records a piece at a time through one buffer: on a large
+// directory, fresh memory for all of it costs more than reading it twice.
+class RecordPieces {
+public:
+    RecordPieces(const ByteReader& read, int32_t count, int64_t perPiece)
+        : m_read(read), m_count(count), m_perPiece(std::max<int64_t>(1, perPiece)),
+          m_piece(new unsigned char[size_t(std::min<int64_t>(count, m_perPiece) * kRecordSize)])
+    {
+    }
+    // Record i, read with the ones after it when it is not held; null when the
+    // read falls short.
+    const unsigned char* at(int64_t i)
+    {
+        if (i < m_first || i >= m_first + m_held) {
+            const int64_t want = std::min<int64_t>(m_count - i, m_perPiece);
+            const size_t bytes = size_t(want * kRecordSize);
+            m_first = i;
+            m_held = m_read(m_piece.get(), bytes, kBlock + i * kRecordSize) == bytes ? want : 0;
+            if (m_held == 0)
+                return nullptr;
+        }
+        return m_piece.get() + (i - m_first) * kRecordSize;
+    }
+    // An earlier record, leaving the piece held: the duplicate check looks back.
+    const unsigned char* earlier(int64_t i)
+    {
+        if (i >= m_first && i < m_first + m_held)
+            return m_piece.get() + (i - m_first) * kRecordSize;
+        if (m_read(m_side, sizeof m_side, kBlock + i * kRecordSize) != sizeof m_side)
+            return nullptr;
+        return m_side;
+    }
+
+private:
+    const ByteReader& m_read;
+    int64_t m_count;
+    int64_t m_perPiece;
+    std::unique_ptr<unsigned char[]> m_piece; // not zero-filled: the reads fill it
+    int64_t m_first = 0;
+    int64_t m_held = 0;
+    unsigned char m_side[kRecordSize] = {};
+};
+
+} // namespace
+
+bool ScanDirectory(const ByteReader& read, uint64_t fileSize, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error, int64_t recordsPerRead)
 {
     auto fail = [error](std::string message) {
         if (error)
             *error = std::move(message);
         return false;
     };
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    if (fileSize < uint64_t(kHeaderSize) || bytes.size() < size_t(kHeaderSize))
+    unsigned char head[kHeaderSize] = {};
+    if (fileSize < uint64_t(kHeaderSize) || read(head, sizeof head, 0) != sizeof head)
         return fail(Format("The file is too short for a packfile header (%llu bytes).",
                            static_cast<unsigned long long>(fileSize)));
-    const Header header = HeaderAt(data);
+    const Header header = HeaderAt(head);
     if (header.signature != kSignature)
         return fail(Format("Not a Red Faction packfile: the signature is 0x%08X, not 0x51890ACE.",
                            header.signature));
@@ -195,25 +239,33 @@ bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor
                            "file (%llu bytes).",
                            count, static_cast<unsigned long long>(directoryEnd),
                            static_cast<unsigned long long>(fileSize)));
-    if (directoryEnd > bytes.size())
-        return fail("The directory could not be read.");
 
-    // First every size and offset, so nothing of a bad packfile is handed on.
-    auto recordAt = [data](int64_t i) { return RecordAt(data + kBlock + i * kRecordSize); };
-    int64_t offset = FirstDataOffset(count);
-    for (int32_t i = 0; i < count; ++i) {
-        const Record record = recordAt(i);
+    RecordPieces pieces(read, count, recordsPerRead);
+    // The fault of a record, if any, at the given data offset.
+    const auto faultOf = [fileSize](int32_t i, const Record& record,
+                                    int64_t offset) -> std::string {
         if (record.size < 0)
-            return fail(Format("Entry %d (%s) claims %u bytes, more than a packfile can hold.",
-                               i + 1, Quoted(std::string(record.name)).c_str(),
-                               uint32_t(record.size)));
+            return Format("Entry %d (%s) claims %u bytes, more than a packfile can hold.", i + 1,
+                          Quoted(std::string(record.name)).c_str(), uint32_t(record.size));
         const uint64_t end = uint64_t(offset) + uint64_t(record.size);
         if (end > fileSize)
-            return fail(Format("Entry %d (%s) ends at byte %llu, past the end of the file (%llu "
-                               "bytes).",
-                               i + 1, Quoted(std::string(record.name)).c_str(),
-                               static_cast<unsigned long long>(end),
-                               static_cast<unsigned long long>(fileSize)));
+            return Format("Entry %d (%s) ends at byte %llu, past the end of the file (%llu "
+                          "bytes).",
+                          i + 1, Quoted(std::string(record.name)).c_str(),
+                          static_cast<unsigned long long>(end),
+                          static_cast<unsigned long long>(fileSize));
+        return {};
+    };
+
+    // First every size and offset, so nothing of a bad packfile is handed on.
+    int64_t offset = FirstDataOffset(count);
+    for (int32_t i = 0; i < count; ++i) {
+        const unsigned char* p = pieces.at(i);
+        if (!p)
+            return fail("The directory could not be read.");
+        const Record record = RecordAt(p);
+        if (std::string fault = faultOf(i, record, offset); !fault.empty())
+            return fail(std::move(fault));
         offset += AlignUp(record.size);
     }
 
@@ -225,9 +277,13 @@ bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor
     };
     offset = FirstDataOffset(count);
     DuplicateFinder duplicates{size_t(count)};
-    const auto nameOf = [&recordAt](size_t i) { return recordAt(int64_t(i)).name; };
+    bool lookedBack = true;
     for (int32_t i = 0; i < count; ++i) {
-        const Record record = recordAt(i);
+        const unsigned char* p = pieces.at(i);
+        // Read again: a file changed in between must not hand on an unchecked entry.
+        if (!p || !faultOf(i, RecordAt(p), offset).empty())
+            return fail("The packfile changed while it was read.");
+        const Record record = RecordAt(p);
         const EntryView e{record.name, uint32_t(record.size), offset};
         if (e.name.size() == size_t(kNameField))
             warn(Format("Entry %d (%s) fills all 60 bytes of its name without a closing zero; "
@@ -235,7 +291,16 @@ bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor
                         i + 1, Quoted(std::string(e.name)).c_str()));
         if (e.name.empty())
             warn(Format("Entry %d has no name.", i + 1));
+        const auto nameOf = [&](size_t k) -> std::string_view {
+            if (k == size_t(i))
+                return e.name;
+            const unsigned char* q = pieces.earlier(int64_t(k));
+            lookedBack = lookedBack && q;
+            return q ? RecordAt(q).name : std::string_view();
+        };
         const int64_t first = duplicates.add(nameOf, size_t(i));
+        if (!lookedBack)
+            return fail("The packfile changed while it was read.");
         if (first >= 0)
             warn(Format("Entry %d (%s) has the name of entry %lld; the game only finds the first.",
                         i + 1, Quoted(std::string(e.name)).c_str(),
@@ -246,95 +311,82 @@ bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor
     return true;
 }
 
-bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error)
+namespace {
+
+ByteReader BytesReader(std::string_view bytes)
 {
-    // Into the output's own storage (a reread reuses it), and only once the
-    // whole directory was found sound.
+    return [bytes](void* buffer, size_t size, int64_t offset) -> size_t {
+        if (offset < 0 || uint64_t(offset) >= bytes.size())
+            return 0;
+        const size_t n = std::min(size, bytes.size() - size_t(offset));
+        std::memcpy(buffer, bytes.data() + offset, n);
+        return n;
+    };
+}
+
+ByteReader FileReader(const fs::ReadFile& file)
+{
+    return [&file](void* buffer, size_t size, int64_t offset) {
+        return file.readAt(buffer, size, offset);
+    };
+}
+
+// The entries of a sound directory into out's own storage (a reread reuses
+// it); out is left alone when the directory has a fault.
+bool CollectDirectory(const ByteReader& read, uint64_t fileSize, Directory* out, std::string* error)
+{
     std::vector<std::string> warnings;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     size_t at = 0;
+    uint32_t totalSize = 0;
     const bool ok = ScanDirectory(
-        bytes, fileSize,
+        read, fileSize,
         [&](const EntryView& view) {
-            if (at == 0)
-                out->entries.resize(size_t(HeaderAt(data).count));
+            if (at == out->entries.size())
+                out->entries.emplace_back();
             Entry& e = out->entries[at++];
             e.name.assign(view.name);
             e.size = view.size;
             e.offset = view.offset;
         },
         &warnings, error);
-    if (!ok)
+    if (!ok) {
+        if (at > 0)
+            out->entries.clear(); // changed under us: no half-read directory
         return false;
+    }
     out->entries.resize(at);
+    unsigned char head[kHeaderSize];
+    if (read(head, sizeof head, 0) == sizeof head)
+        totalSize = HeaderAt(head).totalSize;
     out->fileSize = fileSize;
-    out->totalSizeField = HeaderAt(data).totalSize;
+    out->totalSizeField = totalSize;
     out->warnings = std::move(warnings);
     return true;
 }
 
-namespace {
-// Header and directory bytes of file into one buffer per thread, kept between
-// reads and never zero-filled: fresh pages for every directory cost more than
-// reading it. Empty when the header is no packfile's or the directory does not
-// fit the file: the parser then reports from the header bytes alone.
-std::string_view ReadDirectoryBytes(const fs::ReadFile& file, unsigned char (&first)[kHeaderSize],
-                                    size_t* firstGot, bool* readFailed)
-{
-    thread_local std::unique_ptr<char[]> buffer;
-    thread_local size_t capacity = 0;
-    *readFailed = false;
-    *firstGot = file.readAt(first, sizeof first, 0);
-    const Header header = HeaderAt(first);
-    const uint64_t end =
-        uint64_t(kBlock) + uint64_t(header.count < 0 ? 0 : header.count) * kRecordSize;
-    if (*firstGot < sizeof first || !header.isVersion1() || header.count < 0 || end > file.size())
-        return {};
-    if (capacity < end || capacity > (size_t(4) << 20)) {
-        // A huge directory does not stay in memory.
-        buffer.reset(new char[size_t(end)]);
-        capacity = size_t(end);
-    }
-    std::memcpy(buffer.get(), first, sizeof first);
-    if (!file.readExact(buffer.get() + kBlock, size_t(end - kBlock), kBlock)) {
-        *readFailed = true;
-        return {};
-    }
-    return {buffer.get(), size_t(end)};
-}
-
-template <typename Parse>
-bool ReadAndParse(const fs::ReadFile& file, std::string* error, Parse parse)
-{
-    unsigned char first[kHeaderSize] = {};
-    size_t got = 0;
-    bool readFailed = false;
-    const std::string_view bytes = ReadDirectoryBytes(file, first, &got, &readFailed);
-    if (readFailed) {
-        if (error)
-            *error = "The directory could not be read.";
-        return false;
-    }
-    return parse(bytes.empty() ? std::string_view(reinterpret_cast<const char*>(first), got)
-                               : bytes);
-}
 } // namespace
 
-bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error)
+bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error)
 {
-    return ReadAndParse(file, error, [&](std::string_view bytes) {
-        return ParseDirectory(bytes, file.size(), out, error);
-    });
+    return ScanDirectory(BytesReader(bytes), fileSize, visit, warnings, error);
 }
 
 bool ScanDirectory(const fs::ReadFile& file, const EntryVisitor& visit,
                    std::vector<std::string>* warnings, std::string* error)
 {
-    return ReadAndParse(file, error, [&](std::string_view bytes) {
-        return ScanDirectory(bytes, file.size(), visit, warnings, error);
-    });
+    return ScanDirectory(FileReader(file), file.size(), visit, warnings, error);
 }
 
+bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error)
+{
+    return CollectDirectory(BytesReader(bytes), fileSize, out, error);
+}
+
+bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error)
+{
+    return CollectDirectory(FileReader(file), file.size(), out, error);
+}
 bool ReadDirectory(const std::string& path, Directory* out, std::string* error)
 {
     fs::ReadFile file;

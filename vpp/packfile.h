@@ -126,7 +126,7 @@ struct Directory {
 // checked to lie inside bytes and inside the file.
 bool ParseDirectory(std::string_view bytes, uint64_t fileSize, Directory* out, std::string* error);
 
-// The same from a file: two reads, the header and the directory.
+// The same from a file, read as ScanDirectory reads it.
 bool ReadDirectory(const std::string& path, Directory* out, std::string* error);
 bool ReadDirectory(const fs::ReadFile& file, Directory* out, std::string* error);
 
@@ -138,9 +138,20 @@ struct EntryView {
     int64_t offset = 0;
 };
 using EntryVisitor = std::function<void(const EntryView&)>;
+// Reads up to size bytes at offset into buffer; the count read.
+using ByteReader = std::function<size_t(void* buffer, size_t size, int64_t offset)>;
+// Directory records read at a time (64 KiB).
+inline constexpr int64_t kRecordsPerRead = 1024;
+
 // The checks of ParseDirectory, then every entry in order to visit without a
-// copy of the directory (a listing of ten thousand entries needs none).
-// Nothing is visited when the packfile has a fault; warnings as Directory's.
+// copy of the directory (a listing of ten thousand entries needs none). The
+// directory is read recordsPerRead records at a time into one buffer, twice:
+// once to check, once to visit. Nothing is visited when the packfile has a
+// fault; a file changed between the two reads ends the scan with an error.
+// Warnings as Directory's.
+bool ScanDirectory(const ByteReader& read, uint64_t fileSize, const EntryVisitor& visit,
+                   std::vector<std::string>* warnings, std::string* error,
+                   int64_t recordsPerRead = kRecordsPerRead);
 bool ScanDirectory(std::string_view bytes, uint64_t fileSize, const EntryVisitor& visit,
                    std::vector<std::string>* warnings, std::string* error);
 bool ScanDirectory(const fs::ReadFile& file, const EntryVisitor& visit,

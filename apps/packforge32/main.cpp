@@ -1,8 +1,6 @@
+#include "common/window_library.h"
 #include "vpp/commands.h"
-#include "vpp/ui/forge_frame.h"
-#include "xplook/flat_look.h"
 
-#include <QApplication>
 #include <iostream>
 
 int main(int argc, char** argv)
@@ -12,12 +10,7 @@ int main(int argc, char** argv)
     if (qm::vpp::IsForgeCommand(args))
         return qm::vpp::RunForgeCommand(args, std::cout, std::cerr);
 
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("PACKFORGE32"));
-    qm::xp::FlatLookManager::Instance().InstallHook(qm::xp::HookMode::OnDialogInit);
-    packforge::CMainFrame frame;
-    frame.show();
-    if (!args.empty())
-        frame.OpenPackfile(args.front());
-    return qapp.exec();
+    // The window is loaded only now, so that a command never waits for Qt.
+    return qm::RunWindowLibrary("packforge32", QM_WINDOW_LIBRARY, "Packforge32WindowMain", argc,
+                                argv);
 }

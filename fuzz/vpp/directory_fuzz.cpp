@@ -5,10 +5,12 @@
 #include "vpp/names.h"
 #include "vpp/packfile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -22,7 +24,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fileSize = bytes.size();
     qm::vpp::Directory dir;
     std::string error;
-    if (!qm::vpp::ParseDirectory(bytes, fileSize, &dir, &error)) {
+    const bool ok = qm::vpp::ParseDirectory(bytes, fileSize, &dir, &error);
+    // Read a few records at a time, the directory is the same: pieces end
+    // anywhere, and duplicates are looked for behind the piece held.
+    std::vector<qm::vpp::Entry> seen;
+    std::vector<std::string> warnings;
+    std::string smallError;
+    const qm::vpp::ByteReader read = [bytes](void* to, size_t n, int64_t offset) -> size_t {
+        if (uint64_t(offset) >= bytes.size())
+            return 0;
+        n = std::min(n, bytes.size() - size_t(offset));
+        std::memcpy(to, bytes.data() + offset, n);
+        return n;
+    };
+    const bool smallOk = qm::vpp::ScanDirectory(
+        read, fileSize,
+        [&seen](const qm::vpp::EntryView& e) {
+            seen.push_back({std::string(e.name), e.size, e.offset});
+        },
+        &warnings, &smallError, 1 + int64_t(data[0] % 5));
+    if (smallOk != ok || (ok && (seen != dir.entries || warnings != dir.warnings)))
+        std::abort();
+    if (!ok) {
         if (error.empty())
             std::abort();
         return 0;

@@ -5,6 +5,8 @@
 
 #include <gmock/gmock.h>
 
+#include <cstring>
+
 namespace qm::vpp::test {
 namespace {
 
@@ -163,6 +165,58 @@ TEST_F(VppReaderTest, TheLenientWalkSeesWhatTheStrictReaderSees)
     version2.version = 2;
     fs::ReadFile foreign(world.writeFile("v2.vpp", BuildVpp({{"a", "x"}}, version2)));
     EXPECT_FALSE(DirectoryCursor(foreign).isPackfile());
+}
+
+TEST_F(VppReaderTest, PiecesOfAnySizeReadTheSameAndAChangeBetweenReadsIsCaught)
+{
+    std::vector<VppEntry> entries;
+    for (int i = 0; i < 1100; ++i)
+        entries.push_back({"e" + std::to_string(i) + ".tga", std::string(size_t(i % 3), 'x')});
+    entries[1090].name = "E5.TGA"; // the first entry with its name lies pieces back
+    const std::string bytes = BuildVpp(entries);
+    Directory dir;
+    ASSERT_EQ(read(bytes, &dir), "");
+    ASSERT_EQ(dir.warnings.size(), 1u);
+    EXPECT_THAT(dir.warnings[0], HasSubstr("Entry 1091 (\"E5.TGA\") has the name of entry 6"));
+
+    const ByteReader fromBytes = [&bytes](void* to, size_t size, int64_t offset) {
+        const size_t n = std::min(size, bytes.size() - size_t(offset));
+        std::memcpy(to, bytes.data() + offset, n);
+        return n;
+    };
+    for (const int64_t perRead : {1, 3, 1024, 5000}) {
+        std::vector<Entry> seen;
+        std::vector<std::string> warnings;
+        ASSERT_TRUE(ScanDirectory(
+            fromBytes, bytes.size(),
+            [&seen](const EntryView& e) {
+                seen.push_back({std::string(e.name), e.size, e.offset});
+            },
+            &warnings, nullptr, perRead));
+        EXPECT_EQ(seen, dir.entries) << perRead;
+        EXPECT_EQ(warnings, dir.warnings) << perRead;
+    }
+
+    // Entry 1000 grows past the end once the checking read is over: it is
+    // never handed on, and the scan says why it stopped.
+    std::string changed = bytes;
+    StoreU32(reinterpret_cast<unsigned char*>(changed.data()) + 2048 + 64 * 999 + 60, 1u << 30);
+    int64_t lastOffset = -1;
+    bool again = false; // reading from the start again
+    const ByteReader changing = [&](void* to, size_t size, int64_t offset) {
+        again = again || offset < lastOffset;
+        lastOffset = offset;
+        const std::string& now = again ? changed : bytes;
+        const size_t n = std::min(size, now.size() - size_t(offset));
+        std::memcpy(to, now.data() + offset, n);
+        return n;
+    };
+    size_t visited = 0;
+    std::string error;
+    EXPECT_FALSE(ScanDirectory(
+        changing, bytes.size(), [&visited](const EntryView&) { ++visited; }, nullptr, &error, 100));
+    EXPECT_EQ(visited, 999u);
+    EXPECT_EQ(error, "The packfile changed while it was read.");
 }
 
 } // namespace
