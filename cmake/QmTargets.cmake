@@ -104,15 +104,19 @@ macro(qm_add_area_folders)
   endforeach()
 endmacro()
 
-# qm_window_program(program WINDOW_SOURCES ... WINDOW_LIBS ...): the program's
-# window in a library of its own (lib<program>_window), which the program
-# loads with qm::RunWindowLibrary only when a window is wanted, so its command
-# lines start without the widget toolkit. The program itself is defined by
-# the caller; this adds the library, its install rule and QM_WINDOW_LIBRARY.
+# qm_window_program(program LIBS ... WINDOW_LIBS ... [STATIC_RUNTIME]): the
+# program from main.cpp, and its window from window_main.cpp in a library of
+# its own (lib<program>_window), which the program loads with
+# qm::RunWindowLibrary only when a window is wanted, so its command lines start
+# without the widget toolkit. STATIC_RUNTIME links the C++ run-time into the
+# program: loading and relocating the shared one costs a short command more
+# than its work. Both are installed; QM_WINDOW_LIBRARY names the library.
 function(qm_window_program program)
-  cmake_parse_arguments(A "" "" "WINDOW_SOURCES;WINDOW_LIBS" ${ARGN})
+  cmake_parse_arguments(A "STATIC_RUNTIME" "" "LIBS;WINDOW_LIBS" ${ARGN})
+  add_executable(${program} main.cpp)
+  target_link_libraries(${program} PRIVATE ${A_LIBS} qm_warnings)
   set(lib ${program}_window)
-  add_library(${lib} SHARED ${A_WINDOW_SOURCES})
+  add_library(${lib} SHARED window_main.cpp)
   target_link_libraries(${lib} PRIVATE ${A_WINDOW_LIBS} qm_warnings)
   set_target_properties(${lib} PROPERTIES CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin
@@ -122,9 +126,13 @@ function(qm_window_program program)
     target_link_options(${lib} PRIVATE LINKER:--exclude-libs,ALL)
     # Only the libraries the command-line paths really call load at start.
     target_link_options(${program} PRIVATE LINKER:--as-needed)
+    if(A_STATIC_RUNTIME)
+      target_link_options(${program} PRIVATE -static-libstdc++ -static-libgcc)
+    endif()
   endif()
   target_compile_definitions(${program} PRIVATE QM_WINDOW_LIBRARY="$<TARGET_FILE_NAME:${lib}>")
   add_dependencies(${program} ${lib})
+  install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(TARGETS ${lib} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()

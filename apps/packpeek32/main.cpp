@@ -1,16 +1,8 @@
-#include "common/window_library.h"
 #include "vpp/commands.h"
-
-#include <iostream>
+#include "vpp/tool_main.h"
 
 int main(int argc, char** argv)
 {
-    // Arguments stay bytes: a packfile path may not be UTF-8.
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (qm::vpp::IsPeekCommand(args))
-        return qm::vpp::RunPeekCommand(args, std::cout, std::cerr);
-
-    // The window is loaded only now, so that a command never waits for Qt.
-    return qm::RunWindowLibrary("packpeek32", QM_WINDOW_LIBRARY, "Packpeek32WindowMain", argc,
-                                argv);
+    return qm::vpp::RunTool(argc, argv, {qm::vpp::IsPeekCommand, qm::vpp::RunPeekCommand},
+                            "packpeek32", QM_WINDOW_LIBRARY, "Packpeek32WindowMain");
 }

@@ -2,21 +2,10 @@
 // without the widget toolkit.
 #include "common/window_library.h"
 #include "vpp/ui/peek_frame.h"
-#include "xplook/flat_look.h"
-
-#include <QApplication>
+#include "vpp/ui/tool_window.h"
 
 extern "C" QM_WINDOW_ENTRY int Packpeek32WindowMain(int argc, char** argv)
 {
-    // Arguments stay bytes: a packfile path may not be UTF-8.
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("PACKPEEK32"));
-    qm::xp::FlatLookManager::Instance().InstallHook(qm::xp::HookMode::OnDialogInit);
-    packpeek::CMainFrame frame;
-    frame.show();
-    // The launcher passes the packfile as one argument.
-    if (!args.empty())
-        frame.OpenPackfile(args.front());
-    return qapp.exec();
+    return qm::vpp::ui::RunToolWindow<packpeek::CMainFrame>(argc, argv,
+                                                            QStringLiteral("PACKPEEK32"));
 }
