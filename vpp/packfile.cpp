@@ -281,9 +281,9 @@ bool ScanDirectory(const ByteReader& read, uint64_t fileSize, const EntryVisitor
     for (int32_t i = 0; i < count; ++i) {
         const unsigned char* p = pieces.at(i);
         // Read again: a file changed in between must not hand on an unchecked entry.
-        if (!p || !faultOf(i, RecordAt(p), offset).empty())
+        const Record record = p ? RecordAt(p) : Record{};
+        if (!p || !faultOf(i, record, offset).empty())
             return fail("The packfile changed while it was read.");
-        const Record record = RecordAt(p);
         const EntryView e{record.name, uint32_t(record.size), offset};
         if (e.name.size() == size_t(kNameField))
             warn(Format("Entry %d (%s) fills all 60 bytes of its name without a closing zero; "
